@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on the demo course. The demo course is copied to a working
+# folder outside the repository (LK_COURSE_DIR, default ~/lektorika-demo) the first time, so the
+# repository stays clean; later runs keep what the course folder holds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target lektorika lektorika-course
+
+course=${LK_COURSE_DIR:-$HOME/lektorika-demo}
+if [ ! -e "$course/db1.sqlite" ]; then
+    mkdir -p "$course"
+    cp -r demo/. "$course/"
+    ./build/src/store/lektorika-course seed "$course/db1.sqlite" "$course/seed.sql"
+fi
+
+export QTWEBENGINE_DISABLE_SANDBOX=${QTWEBENGINE_DISABLE_SANDBOX:-1}
+cd "$course"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: starting under Xvfb (screen :99)." >&2
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$OLDPWD/build/src/app/lektorika"
+fi
+exec "$OLDPWD/build/src/app/lektorika"

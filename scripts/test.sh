@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: first the logic tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the whole suite (windows included) in the normal build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+jobs=$(nproc)
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLK_SANITIZE=ON -DLK_WITH_GUI=OFF >/dev/null
+cmake --build build-asan --target lk_logic_tests -j "$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -L logic --output-on-failure -j "$jobs")
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
