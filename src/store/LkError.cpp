@@ -2,8 +2,7 @@
 
 LkError::LkError(QString message, QString kind)
     : m_message(std::move(message)), m_kind(std::move(kind)), m_utf8(m_message.toUtf8())
-{
-}
+{}
 
 QString LkError::boxText(const QString& message)
 {
