@@ -59,15 +59,14 @@ QString FileDialogs::openFile(QWidget* parent, const Request& request)
         preview->setFrameShape(QFrame::StyledPanel);
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
-        QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
-                         [preview](const QString& path) {
-                             const QPixmap pixmap(path);
-                             preview->setPixmap(pixmap.isNull()
-                                                    ? QPixmap()
-                                                    : pixmap.scaled(preview->size(),
-                                                                    Qt::KeepAspectRatio,
-                                                                    Qt::SmoothTransformation));
-                         });
+        QObject::connect(
+            &dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+                const QPixmap pixmap(path);
+                preview->setPixmap(pixmap.isNull()
+                                       ? QPixmap()
+                                       : pixmap.scaled(preview->size(), Qt::KeepAspectRatio,
+                                                       Qt::SmoothTransformation));
+            });
     }
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

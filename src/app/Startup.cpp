@@ -34,8 +34,7 @@ QStringList& log()
 }
 
 // Builds one object; runs its creation handler (if it has one) under the guard.
-template <typename T>
-T* create(const char* name)
+template <typename T> T* create(const char* name)
 {
     T* object = nullptr;
     try {
@@ -60,7 +59,8 @@ QString Startup::fatalText(const LkError& error, const void* address)
     const QString module = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     return QStringLiteral("Exception %1 in module %2 at %3.\n%4\n")
         .arg(error.kind(), module,
-             QStringLiteral("%1").arg(reinterpret_cast<quintptr>(address), 16, 16, QLatin1Char('0'))
+             QStringLiteral("%1")
+                 .arg(reinterpret_cast<quintptr>(address), 16, 16, QLatin1Char('0'))
                  .toUpper(),
              message);
 }
