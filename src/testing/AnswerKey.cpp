@@ -1,7 +1,7 @@
 #include "AnswerKey.h"
 
 #include "InOutError.h"
-#include "LocalPath.h"
+#include "store/CoursePath.h"
 #include "store/LkError.h"
 
 #include <QDir>
@@ -70,7 +70,7 @@ void AnswerKey::read(const QString& courseRoot, const QVariant& testValue)
                       LkErrorKind::VariantCast);
 
     m_prefix = folderPrefixOf(testValue.toString());
-    const QString localPath = localPathOf(keyPath(courseRoot, m_prefix));
+    const QString localPath = CoursePath::toLocal(keyPath(courseRoot, m_prefix));
     FileHandle file(openForReading(localPath));
 
     m_key.fill(0);

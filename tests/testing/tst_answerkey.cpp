@@ -1,7 +1,7 @@
+#include "store/CoursePath.h"
 #include "store/LkError.h"
 #include "testing/AnswerKey.h"
 #include "testing/InOutError.h"
-#include "testing/LocalPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(key.answer(2), OptionCode(4));
         QCOMPARE(AnswerKey::keyPath(dir.path(), prefix), dir.path() + prefix + "\\otwet.txt");
         QCOMPARE(key.pagePath(dir.path(), 12), dir.path() + prefix + "12.htm");
-        QCOMPARE(localPathOf(key.pagePath(dir.path(), 12)), folder + "/12.htm");
+        QCOMPARE(CoursePath::toLocal(key.pagePath(dir.path(), 12)), folder + "/12.htm");
     }
 
     void nullValueChangesNothing()
