@@ -15,6 +15,20 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
 }
 } // namespace
 
+namespace {
+int defaultIterations = PasswordHash::kIterations;
+}
+
+void PasswordHash::setDefaultIterations(int iterations)
+{
+    defaultIterations = iterations;
+}
+
+QString PasswordHash::make(const QString& password)
+{
+    return make(password, defaultIterations);
+}
+
 QString PasswordHash::make(const QString& password, int iterations)
 {
     QByteArray salt(16, Qt::Uninitialized);

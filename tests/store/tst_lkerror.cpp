@@ -10,16 +10,23 @@ private slots:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "File not found" << "File not found.";
-        QTest::newRow("cyrillic") << "Пароль неверный" << "Пароль неверный.";
-        QTest::newRow("parenthesis") << "Could not convert variant of type (Null) into type (String)"
-                                     << "Could not convert variant of type (Null) into type (String)";
+        QTest::newRow("letter") << "File not found"
+                                << "File not found.";
+        QTest::newRow("cyrillic") << "Пароль неверный"
+                                  << "Пароль неверный.";
+        QTest::newRow("parenthesis")
+            << "Could not convert variant of type (Null) into type (String)"
+            << "Could not convert variant of type (Null) into type (String)";
         QTest::newRow("quote") << "Invalid level (3) for item \"x\""
                                << "Invalid level (3) for item \"x\"";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("digit") << "I/O error 32" << "I/O error 32.";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("comma") << "a," << "a,";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("digit") << "I/O error 32"
+                               << "I/O error 32.";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
     }
     void boxText()
     {
