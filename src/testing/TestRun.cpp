@@ -18,6 +18,11 @@ void TestRun::setSeedSource(SeedSource source)
 
 void TestRun::start(const QString& courseRoot, const QVariant& testValue)
 {
+    start(courseRoot, [&testValue] { return testValue; });
+}
+
+void TestRun::start(const QString& courseRoot, const std::function<QVariant()>& testValue)
+{
     std::mt19937_64 generator(m_seedSource());
 
     m_running = false;
@@ -31,7 +36,7 @@ void TestRun::start(const QString& courseRoot, const QVariant& testValue)
         slot.chosen = 0;
     m_opened.fill(false);
 
-    m_key.read(courseRoot, testValue);
+    m_key.read(courseRoot, testValue());
     m_courseRoot = courseRoot;
 
     // Every slot draws on its own from the whole pool, so a question may fill several slots

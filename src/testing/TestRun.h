@@ -47,6 +47,9 @@ public:
     // key of the test named by testValue and draws. Throws LkError when the key cannot be read;
     // the run then stays idle.
     void start(const QString& courseRoot, const QVariant& testValue);
+    // The same, with the test value fetched only after the clearing, so that a failure to fetch
+    // it (a closed lessons table) leaves the run cleared and idle as a failed reading does.
+    void start(const QString& courseRoot, const std::function<QVariant()>& testValue);
     // Number button with caption k: opens slot k. False (and nothing changes) when slot k is
     // not part of a running run.
     bool openSlot(int k);
