@@ -7,13 +7,15 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target lektorika lektorika-course
+cmake --build build -j "$(nproc)" --target lektorika lektorika-course lektorika-demo-calc
 
 course=${LK_COURSE_DIR:-$HOME/lektorika-demo}
 if [ ! -e "$course/db1.sqlite" ]; then
     mkdir -p "$course"
     cp -r demo/. "$course/"
     ./build/src/store/lektorika-course seed "$course/db1.sqlite" "$course/seed.sql"
+    # The course's companion program, built above, takes the place of its stand-in script.
+    cp build/demo/src/lektorika-demo-calc "$course/programs/calc"
 fi
 
 export QTWEBENGINE_DISABLE_SANDBOX=${QTWEBENGINE_DISABLE_SANDBOX:-1}
