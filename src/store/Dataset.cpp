@@ -5,7 +5,10 @@
 #include "LkError.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -165,21 +168,25 @@ void Dataset::readTable()
                             : CourseDatabase::quoted(m_keyExpression);
     if (hiddenKey)
         select.append(key);
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+            .arg(select.join(QStringLiteral(", ")), CourseDatabase::quoted(m_table), key);
+
+    m_pools.assign(m_fields.size(), StringPool());
+    if (readTableNative(sql, hiddenKey))
+        return;
 
     QSqlQuery q(m_db->database());
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-                    .arg(select.join(QStringLiteral(", ")), CourseDatabase::quoted(m_table), key)))
+    if (!q.exec(sql))
         CourseDatabase::fail(q.lastError());
 
     std::vector<QVariant> cells;
     int rows = 0;
     const int fieldCount = int(m_fields.size());
     while (q.next()) {
-        for (int i = 0; i < fieldCount; ++i) {
-            QVariant v = q.value(i);
-            cells.push_back(isNullValue(v) ? QVariant() : toStored(m_fields[size_t(i)], v));
-        }
+        for (int i = 0; i < fieldCount; ++i)
+            cells.push_back(readCell(i, q.value(i)));
         if (hiddenKey)
             cells.push_back(q.value(fieldCount).toLongLong());
         ++rows;
@@ -188,6 +195,115 @@ void Dataset::readTable()
         CourseDatabase::fail(q.lastError());
     m_cells = std::move(cells);
     m_rows = rows;
+}
+
+QVariant Dataset::readCell(int field, const QVariant& value)
+{
+    if (isNullValue(value))
+        return {};
+    const Field& f = m_fields[size_t(field)];
+    if (f.kind == FieldKind::WideString)
+        return m_pools[size_t(field)].intern(value.toString());
+    return toStored(f, value);
+}
+
+bool Dataset::readTableNative(const QString& sql, bool hiddenKey)
+{
+    if (!m_db->isSqlite())
+        return false;
+    const QVariant handle = m_db->database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+    if (!db)
+        return false;
+
+    const auto failNative = [db]() {
+        throw LkError(QString::fromUtf8(sqlite3_errmsg(db)), LkErrorKind::Database);
+    };
+
+    // Size the cells once: growing a vector of a few million values costs more than a count.
+    sqlite3_stmt* count = nullptr;
+    const QByteArray countSql =
+        QStringLiteral("SELECT COUNT(*) FROM %1").arg(CourseDatabase::quoted(m_table)).toUtf8();
+    if (sqlite3_prepare_v2(db, countSql.constData(), -1, &count, nullptr) != SQLITE_OK)
+        failNative();
+    const qint64 expected = sqlite3_step(count) == SQLITE_ROW ? sqlite3_column_int64(count, 0) : 0;
+    sqlite3_finalize(count);
+
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), -1, &st, nullptr) != SQLITE_OK)
+        failNative();
+
+    std::vector<QVariant> cells;
+    cells.reserve(size_t(expected) * size_t(m_stride) + size_t(m_stride));
+    const int fieldCount = int(m_fields.size());
+    int rows = 0;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int i = 0; i < fieldCount; ++i) {
+            const int type = sqlite3_column_type(st, i);
+            if (type == SQLITE_NULL) {
+                cells.emplace_back();
+                continue;
+            }
+            const Field& f = m_fields[size_t(i)];
+            switch (f.kind) {
+            case FieldKind::WideString: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                const int bytes = sqlite3_column_bytes(st, i);
+                cells.emplace_back(
+                    m_pools[size_t(i)].intern(std::string_view(text, size_t(bytes)), rows));
+                break;
+            }
+            case FieldKind::Integer:
+            case FieldKind::AutoInc:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+                    cells.emplace_back(qlonglong(sqlite3_column_int64(st, i)));
+                    break;
+                }
+                [[fallthrough]];
+            case FieldKind::DateTime:
+                if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+                    cells.emplace_back(sqlite3_column_double(st, i));
+                    break;
+                }
+                [[fallthrough]];
+            default: {
+                QVariant v;
+                if (type == SQLITE_INTEGER)
+                    v = qlonglong(sqlite3_column_int64(st, i));
+                else if (type == SQLITE_FLOAT)
+                    v = sqlite3_column_double(st, i);
+                else if (type == SQLITE_BLOB)
+                    v = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                                   sqlite3_column_bytes(st, i));
+                else
+                    v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                          sqlite3_column_bytes(st, i));
+                // A value the column's kind cannot hold reads as Null rather than stopping the
+                // open.
+                try {
+                    cells.push_back(toStored(f, v));
+                } catch (const LkError&) {
+                    cells.emplace_back();
+                }
+            }
+            }
+        }
+        if (hiddenKey)
+            cells.emplace_back(qlonglong(sqlite3_column_int64(st, fieldCount)));
+        ++rows;
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_finalize(st);
+        failNative();
+    }
+    sqlite3_finalize(st);
+    m_cells = std::move(cells);
+    m_rows = rows;
+    return true;
 }
 
 void Dataset::close()
@@ -294,7 +410,8 @@ QVariant Dataset::toStored(const Field& field, const QVariant& value) const
         QString text = value.toString();
         if (field.size > 0 && text.size() > field.size)
             text.truncate(field.size);
-        return text;
+        const auto index = size_t(&field - m_fields.data());
+        return index < m_pools.size() ? m_pools[index].intern(text) : text;
     }
     default:
         return value;
@@ -555,6 +672,7 @@ void Dataset::post()
 
     const int row = storageRow(m_current);
     std::move(m_buffer.begin(), m_buffer.end(), m_cells.begin() + qsizetype(row) * m_stride);
+    invalidateRowLists();
     m_buffer.clear();
     m_modified = false;
     m_state = State::Browse;
@@ -647,6 +765,7 @@ void Dataset::removeStorageRows(const std::vector<int>& sortedRows)
     }
     m_cells.resize(size_t(kept) * size_t(m_stride));
     m_rows = kept;
+    invalidateRowLists();
     if (m_filtered) {
         std::vector<int> view;
         view.reserve(m_view.size());
@@ -747,31 +866,72 @@ void Dataset::applyFilter(const FilterExpression& filter)
     {
         int column;
         QVariant value;
+        // For a text column whose texts are all pooled, equal texts are one shared copy: the
+        // test is then a comparison of data pointers.
+        bool byIdentity = false;
+        const QChar* data = nullptr;
+        qsizetype size = 0;
     };
     std::vector<Test> tests;
+    const std::vector<int>* candidates = nullptr; // the rows that can match, when known
+    bool nothingMatches = false;
     for (const FilterExpression::Clause& c : filter.clauses()) {
         const int f = field(c.field);
-        tests.push_back({m_fields[size_t(f)].column, c.value});
+        Test t{m_fields[size_t(f)].column, c.value};
+        StringPool& pool = m_pools[size_t(f)];
+        if (m_fields[size_t(f)].kind == FieldKind::WideString && pool.isComplete()) {
+            const StringPool::Entry* entry = pool.find(c.value.toString());
+            if (!entry) {
+                nothingMatches = true; // no stored text equals the sought one
+            } else {
+                if (!pool.rowsValid())
+                    pool.rebuildRows(m_cells, size_t(m_stride), size_t(t.column), m_rows);
+                t.byIdentity = true;
+                t.data = entry->text.constData();
+                t.size = entry->text.size();
+                if (!candidates || entry->rows.size() < candidates->size())
+                    candidates = &entry->rows;
+            }
+        }
+        tests.push_back(std::move(t));
     }
+
+    const auto matches = [&](int row) {
+        for (const Test& t : tests) {
+            const QVariant& v = cell(row, t.column);
+            if (t.byIdentity) {
+                if (v.typeId() != QMetaType::QString)
+                    return false;
+                const QString& s = *static_cast<const QString*>(v.constData());
+                if (s.constData() != t.data || s.size() != t.size)
+                    return false;
+            } else if (!sameValue(v, t.value)) {
+                return false;
+            }
+        }
+        return true;
+    };
+
     std::vector<int> view;
-    if (tests.empty()) {
-        view.resize(size_t(m_rows));
-        for (int row = 0; row < m_rows; ++row)
-            view[size_t(row)] = row;
+    if (nothingMatches) {
+    } else if (candidates) {
+        for (int row : *candidates) {
+            if (matches(row))
+                view.push_back(row);
+        }
     } else {
         for (int row = 0; row < m_rows; ++row) {
-            bool match = true;
-            for (const Test& t : tests) {
-                if (!sameValue(cell(row, t.column), t.value)) {
-                    match = false;
-                    break;
-                }
-            }
-            if (match)
+            if (tests.empty() || matches(row))
                 view.push_back(row);
         }
     }
     m_view = std::move(view);
+}
+
+void Dataset::invalidateRowLists()
+{
+    for (StringPool& pool : m_pools)
+        pool.invalidateRows();
 }
 
 FilterExpression Dataset::parsedFilter(const QString& text) const

@@ -2,6 +2,7 @@
 
 #include "FieldKind.h"
 #include "FilterExpression.h"
+#include "StringPool.h"
 
 #include <QHash>
 #include <QObject>
@@ -130,10 +131,14 @@ private:
     void checkBrowseMode();
     void setState(State state);
     void readTable();
+    // The fast path for the embedded engine: rows straight from SQLite into the cells.
+    bool readTableNative(const QString& sql, bool hiddenKey);
+    QVariant readCell(int field, const QVariant& value);
     int storageRow(int viewRow) const;
     const QVariant& cell(int storageRow, int column) const;
     FilterExpression parsedFilter(const QString& text) const;
     void applyFilter(const FilterExpression& filter);
+    void invalidateRowLists();
     void showAll();
     QVariant toStored(const Field& field, const QVariant& value) const;
     QVariant fromStored(const Field& field, const QVariant& stored) const;
@@ -153,7 +158,8 @@ private:
     int m_keyColumn = -1; // cell index of the row key
     int m_stride = 0;
 
-    std::vector<QVariant> m_cells; // stored rows, m_stride cells each
+    std::vector<QVariant> m_cells;           // stored rows, m_stride cells each
+    mutable std::vector<StringPool> m_pools; // one per field, for the texts
     int m_rows = 0;
     bool m_filtered = false;
     QString m_filterText;
