@@ -38,7 +38,8 @@ int main(int argc, char** argv)
 
     auto update = [=] {
         bool ok = false;
-        const qulonglong value = number->text().trimmed().toULongLong(&ok, base->currentData().toInt());
+        const qulonglong value =
+            number->text().trimmed().toULongLong(&ok, base->currentData().toInt());
         error->setText(ok || number->text().trimmed().isEmpty()
                            ? QString()
                            : QStringLiteral("В этой системе счисления такого числа нет."));

@@ -1,8 +1,8 @@
 // Makes the demo course's own art and binary files, so each can be made again from source:
 //
-//   lektorika-demogen pictures <course>     pictures/neumann.bmp, pictures/info.jpg, pictures/devices.jpg
-//   lektorika-demogen page-images <dir>     the pictures embedded in the single-file pages
-//   lektorika-demogen mht <out.mht> <page.html> <charset> <name> <image>...
+//   lektorika-demogen pictures <course>     pictures/neumann.bmp, pictures/info.jpg,
+//   pictures/devices.jpg lektorika-demogen page-images <dir>     the pictures embedded in the
+//   single-file pages lektorika-demogen mht <out.mht> <page.html> <charset> <name> <image>...
 //                                           packs a page and its pictures as a web archive, with
 //                                           the file:///C:/ locations a word processor writes
 //   lektorika-demogen midi <out.mid>        the course melody, a Standard MIDI File
@@ -95,13 +95,15 @@ QImage neumann()
     p.setPen(Ink);
     p.setFont(font(14, true));
     p.drawText(QRectF(180, 64, 280, 20), Qt::AlignCenter, QStringLiteral("Процессор"));
-    box(p, QRectF(200, 95, 240, 55), QStringLiteral("Устройство управления (УУ)"), QColor(255, 240, 200), 14);
+    box(p, QRectF(200, 95, 240, 55), QStringLiteral("Устройство управления (УУ)"),
+        QColor(255, 240, 200), 14);
     box(p, QRectF(200, 180, 240, 55), QStringLiteral("Арифметико-логическое устройство (АЛУ)"),
         QColor(255, 240, 200), 14);
     arrow(p, QPointF(320, 150), QPointF(320, 180), Accent, true);
     box(p, QRectF(200, 320, 240, 60), QStringLiteral("Память\n(программы и данные)"), BoxFill, 15);
     box(p, QRectF(20, 150, 130, 60), QStringLiteral("Устройства ввода"), QColor(220, 255, 225), 14);
-    box(p, QRectF(490, 150, 130, 60), QStringLiteral("Устройства вывода"), QColor(220, 255, 225), 14);
+    box(p, QRectF(490, 150, 130, 60), QStringLiteral("Устройства вывода"), QColor(220, 255, 225),
+        14);
     arrow(p, QPointF(150, 180), QPointF(180, 180));
     arrow(p, QPointF(460, 180), QPointF(490, 180));
     arrow(p, QPointF(320, 250), QPointF(320, 320), Accent, true);
@@ -110,7 +112,8 @@ QImage neumann()
     arrow(p, QPointF(85, 350), QPointF(200, 350), QColor(200, 80, 40));
     p.setPen(Ink);
     p.setFont(font(12));
-    p.drawText(QRectF(90, 355, 110, 40), Qt::AlignLeft | Qt::TextWordWrap, QStringLiteral("данные"));
+    p.drawText(QRectF(90, 355, 110, 40), Qt::AlignLeft | Qt::TextWordWrap,
+               QStringLiteral("данные"));
     p.drawText(QRectF(330, 270, 150, 40), Qt::AlignLeft, QStringLiteral("команды и данные"));
     return image;
 }
@@ -126,8 +129,9 @@ QImage infoProperties()
     const QStringList names = {QStringLiteral("объективность"), QStringLiteral("достоверность"),
                                QStringLiteral("полнота"),       QStringLiteral("актуальность"),
                                QStringLiteral("точность"),      QStringLiteral("понятность")};
-    const QList<QColor> fills = {QColor(255, 225, 225), QColor(255, 243, 205), QColor(225, 250, 225),
-                                 QColor(220, 240, 255), QColor(240, 225, 255), QColor(255, 235, 215)};
+    const QList<QColor> fills = {QColor(255, 225, 225), QColor(255, 243, 205),
+                                 QColor(225, 250, 225), QColor(220, 240, 255),
+                                 QColor(240, 225, 255), QColor(255, 235, 215)};
     for (int i = 0; i < names.size(); ++i) {
         const qreal a = -M_PI / 2 + i * 2 * M_PI / names.size();
         const QPointF c = centre + QPointF(std::cos(a) * 220, std::sin(a) * 135);
@@ -299,11 +303,13 @@ QImage computerParts()
     p.drawText(QRectF(10, 14, 260, 20), Qt::AlignCenter, QStringLiteral("Системный блок"));
     box(p, QRectF(25, 45, 110, 50), QStringLiteral("Процессор"), QColor(255, 240, 200), 13);
     box(p, QRectF(145, 45, 110, 50), QStringLiteral("Оперативная память"), BoxFill, 12);
-    box(p, QRectF(25, 115, 230, 40), QStringLiteral("Материнская плата"), QColor(225, 250, 225), 13);
+    box(p, QRectF(25, 115, 230, 40), QStringLiteral("Материнская плата"), QColor(225, 250, 225),
+        13);
     box(p, QRectF(25, 175, 110, 55), QStringLiteral("Накопитель"), BoxFill, 13);
     box(p, QRectF(145, 175, 110, 55), QStringLiteral("Блок питания"), QColor(255, 230, 230), 13);
     box(p, QRectF(300, 40, 110, 50), QStringLiteral("Монитор"), QColor(220, 255, 225), 13);
-    box(p, QRectF(300, 105, 110, 50), QStringLiteral("Клавиатура, мышь"), QColor(220, 255, 225), 12);
+    box(p, QRectF(300, 105, 110, 50), QStringLiteral("Клавиатура, мышь"), QColor(220, 255, 225),
+        12);
     box(p, QRectF(300, 170, 110, 50), QStringLiteral("Принтер"), QColor(220, 255, 225), 13);
     for (qreal y : {65.0, 130.0, 195.0})
         arrow(p, QPointF(270, y), QPointF(300, y), Accent, true);
@@ -329,7 +335,8 @@ QImage numberTable()
     }
     p.setFont(font(13));
     for (int n = 0; n < 16; ++n) {
-        const QStringList cells = {QString::number(n), QString::number(n, 2).rightJustified(4, u'0'),
+        const QStringList cells = {QString::number(n),
+                                   QString::number(n, 2).rightJustified(4, u'0'),
                                    QString::number(n, 8), QString::number(n, 16).toUpper()};
         for (int c = 0; c < 4; ++c) {
             p.setPen(QPen(QColor(150, 170, 210), 1));
@@ -416,12 +423,10 @@ QByteArray melody()
     };
     // A short tune in C major, in eighths: pitch (MIDI number) and length in eighths.
     const std::vector<std::pair<int, int>> tune = {
-        {72, 1}, {76, 1}, {79, 1}, {76, 1}, {77, 1}, {81, 1}, {79, 2},
-        {76, 1}, {79, 1}, {84, 1}, {79, 1}, {81, 1}, {77, 1}, {76, 2},
-        {74, 1}, {77, 1}, {81, 1}, {77, 1}, {79, 1}, {76, 1}, {72, 2},
-        {71, 1}, {74, 1}, {79, 1}, {77, 1}, {76, 2}, {74, 2},
-        {72, 1}, {76, 1}, {79, 1}, {84, 1}, {83, 1}, {79, 1}, {81, 2},
-        {79, 1}, {77, 1}, {76, 1}, {74, 1}, {72, 4},
+        {72, 1}, {76, 1}, {79, 1}, {76, 1}, {77, 1}, {81, 1}, {79, 2}, {76, 1}, {79, 1}, {84, 1},
+        {79, 1}, {81, 1}, {77, 1}, {76, 2}, {74, 1}, {77, 1}, {81, 1}, {77, 1}, {79, 1}, {76, 1},
+        {72, 2}, {71, 1}, {74, 1}, {79, 1}, {77, 1}, {76, 2}, {74, 2}, {72, 1}, {76, 1}, {79, 1},
+        {84, 1}, {83, 1}, {79, 1}, {81, 2}, {79, 1}, {77, 1}, {76, 1}, {74, 1}, {72, 4},
     };
     quint32 t = 0;
     for (const auto& [pitch, eighths] : tune) {
@@ -561,8 +566,8 @@ bool save(const QImage& image, const QString& path, const char* format, int qual
 {
     QDir().mkpath(QFileInfo(path).path());
     // Bitmaps are written as 24-bit pictures.
-    const QImage out = qstrcmp(format, "BMP") == 0 ? image.convertToFormat(QImage::Format_RGB888)
-                                                   : image;
+    const QImage out =
+        qstrcmp(format, "BMP") == 0 ? image.convertToFormat(QImage::Format_RGB888) : image;
     if (out.save(path, format, quality))
         return true;
     QTextStream(stderr) << "cannot write " << path << "\n";
@@ -578,9 +583,9 @@ int main(int argc, char** argv)
     args = args.mid(1);
     if (command == QLatin1String("pictures") && args.size() == 1) {
         const QString d = args[0] + QStringLiteral("/pictures/");
-        return save(neumann(), d + QStringLiteral("neumann.bmp"), "BMP")
-                       && save(infoProperties(), d + QStringLiteral("info.jpg"), "JPG", 88)
-                       && save(devices(), d + QStringLiteral("devices.jpg"), "JPG", 88)
+        return save(neumann(), d + QStringLiteral("neumann.bmp"), "BMP") &&
+                       save(infoProperties(), d + QStringLiteral("info.jpg"), "JPG", 88) &&
+                       save(devices(), d + QStringLiteral("devices.jpg"), "JPG", 88)
                    ? 0
                    : 1;
     }
