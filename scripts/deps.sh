@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-webengine-dev qt6-multimedia-dev libqt6svg6-dev libqt6sql6-sqlite
     libqt6sql6-psql qt6-tools-dev qt6-tools-dev-tools libsqlite3-dev
     xvfb xauth fonts-liberation2 fonts-dejavu-core

@@ -6,11 +6,14 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 jobs=$(nproc)
+# Rebuilds after the first are quick when ccache is there.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLK_SANITIZE=ON -DLK_WITH_GUI=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLK_SANITIZE=ON -DLK_WITH_GUI=OFF "${launcher[@]}" >/dev/null
 cmake --build build-asan --target lk_logic_tests -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -L logic --output-on-failure -j "$jobs")
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
