@@ -92,6 +92,21 @@ Header readHeader(QByteArrayView info, DibDecoder::ColorUsage usage)
             fail(QStringLiteral("the bitmap header size %1 is not valid").arg(headerSize));
         }
 
+        switch (h.bitCount) {
+        case 0:
+        case 1:
+        case 2:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+        case 48:
+        case 64:
+            break;
+        default:
+            fail(QStringLiteral("the bitmap's %1 bits per pixel are not valid").arg(h.bitCount));
+        }
         if (h.width <= 0 || h.height == 0)
             fail(QStringLiteral("the bitmap size %1 x %2 is not valid").arg(h.width).arg(h.height));
         if (h.width * qAbs(h.height) > DibDecoder::MaxPixels)

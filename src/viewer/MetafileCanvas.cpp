@@ -29,6 +29,8 @@ constexpr double CoordinateLimit = 1e7;
 // A cosmetic dash pattern is dropped for lines longer than this, in the painter's units.
 constexpr double DashedLengthLimit = 2e5;
 constexpr int MaxSavedStates = 4096;
+// Wider pens are drawn this wide (device units); QPen refuses much wider ones.
+constexpr double MaxPenWidth = 1e5;
 constexpr size_t MaxObjects = 65536;
 
 bool isFinite(double v)
@@ -631,7 +633,9 @@ void MetafileCanvas::strokeDevicePath(const QPainterPath& device)
         qpen.setCosmetic(true);
         qpen.setCapStyle(Qt::FlatCap);
     } else {
-        qpen.setWidthF(qMin(widthDevice, CoordinateLimit));
+        if (!isFinite(widthDevice))
+            return;
+        qpen.setWidthF(qMin(widthDevice, MaxPenWidth));
         qpen.setCapStyle(pen.endCap == 0x100   ? Qt::SquareCap
                          : pen.endCap == 0x200 ? Qt::FlatCap
                                                : Qt::RoundCap);
@@ -682,6 +686,9 @@ void MetafileCanvas::strokeDevicePath(const QPainterPath& device)
     if (!pattern.isEmpty() && device.length() * toPainter > DashedLengthLimit)
         pattern.clear();
 
+    // One-pixel lines run through pixel centres, as GDI lights the pixels on the line.
+    if (thin)
+        m_painter->setTransform(m_base * QTransform::fromTranslate(0.5, 0.5));
     if (!pattern.isEmpty()) {
         if (m_state.bkMode == OPAQUE) {
             // The gaps of styled lines show the background colour in opaque mode.
@@ -694,6 +701,8 @@ void MetafileCanvas::strokeDevicePath(const QPainterPath& device)
             qpen.setCapStyle(Qt::FlatCap);
     }
     m_painter->strokePath(device, qpen);
+    if (thin)
+        m_painter->setTransform(m_base);
 }
 
 // ---- lines and shapes ----
@@ -1112,26 +1121,45 @@ void MetafileCanvas::text(const Text& t)
 
     if ((t.options & ETO_CLIPPED) && !t.rect.isNull())
         m_painter->setClipPath(m.map(rectPath(t.rect)), Qt::IntersectClip);
-    m_painter->setTransform(local * m_base);
+    const QTransform full = local * m_base;
+    // How large a font unit ends up along each axis of the glyphs, in the painter's pixels.
+    const double glyphX = std::hypot(full.m11(), full.m12()) * pixelSize;
+    const double glyphY = std::hypot(full.m21(), full.m22()) * pixelSize;
+    const double larger = qMax(glyphX, glyphY), smaller = qMin(glyphX, glyphY);
+    // The glyph cache of the font engine is only for moderate sizes and shapes; very large or
+    // very distorted text is filled as outlines instead.
+    const bool outlines = !(larger < 1024 && smaller * 8 > larger);
+    m_painter->setTransform(full);
     if (s.bkMode == OPAQUE)
         m_painter->fillRect(cells, s.bkColor);
     m_painter->setFont(font);
     m_painter->setPen(s.textColor);
     m_painter->setBrush(Qt::NoBrush);
-    if (advances.isEmpty()) {
-        m_painter->drawText(QPointF(x0, baseline), t.text);
-    } else {
-        double x = x0;
-        for (qsizetype i = 0; i < t.text.size(); ++i) {
-            qsizetype units = 1;
-            if (t.text[i].isHighSurrogate() && i + 1 < t.text.size() &&
-                t.text[i + 1].isLowSurrogate())
-                units = 2;
-            m_painter->drawText(QPointF(x, baseline), t.text.mid(i, units));
-            for (qsizetype u = i; u < i + units; ++u)
-                x += u < advances.size() ? advances[u] : 0;
-            i += units - 1;
+    QPainterPath glyphs;
+    auto drawRun = [&](QPointF at, const QString& run) {
+        if (outlines)
+            glyphs.addText(at, font, run);
+        else
+            m_painter->drawText(at, run);
+    };
+    if (smaller >= 0.05 && isFinite(larger)) {
+        if (advances.isEmpty()) {
+            drawRun(QPointF(x0, baseline), t.text);
+        } else {
+            double x = x0;
+            for (qsizetype i = 0; i < t.text.size(); ++i) {
+                qsizetype units = 1;
+                if (t.text[i].isHighSurrogate() && i + 1 < t.text.size() &&
+                    t.text[i + 1].isLowSurrogate())
+                    units = 2;
+                drawRun(QPointF(x, baseline), t.text.mid(i, units));
+                for (qsizetype u = i; u < i + units; ++u)
+                    x += u < advances.size() ? advances[u] : 0;
+                i += units - 1;
+            }
         }
+        if (outlines)
+            m_painter->fillPath(glyphs, s.textColor);
     }
     m_painter->setTransform(m_base);
     if ((t.options & ETO_CLIPPED) && !t.rect.isNull())

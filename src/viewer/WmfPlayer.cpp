@@ -372,6 +372,8 @@ void WmfPlayer::damaged(const QString& what) const
 
 void WmfPlayer::parse()
 {
+    if (m_data.isEmpty())
+        throw LkError(QStringLiteral("the file is empty"), LkErrorKind::Graphic);
     ByteReader r(m_data);
     try {
         if (isPlaceable(m_data)) {
