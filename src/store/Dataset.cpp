@@ -161,11 +161,9 @@ void Dataset::readTable()
 {
     QStringList select;
     for (const Field& f : m_fields)
-        select.append(CourseDatabase::quoted(f.name));
+        select.append(m_db->selectSql(f.name, f.kind));
     const bool hiddenKey = m_keyColumn >= int(m_fields.size());
-    const QString key = m_keyExpression == QLatin1String("rowid")
-                            ? m_keyExpression
-                            : CourseDatabase::quoted(m_keyExpression);
+    const QString key = CourseDatabase::keySql(m_keyExpression);
     if (hiddenKey)
         select.append(key);
     const QString sql =
@@ -609,14 +607,15 @@ QSqlQuery& Dataset::preparedInsert(const std::vector<int>& fields)
     QStringList marks;
     for (int f : fields) {
         names.append(CourseDatabase::quoted(m_fields[size_t(f)].name));
-        marks.append(QStringLiteral("?"));
+        marks.append(m_db->parameterSql(m_fields[size_t(f)].kind));
     }
     const QString sql =
-        fields.empty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(CourseDatabase::quoted(m_table))
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(CourseDatabase::quoted(m_table), names.join(QStringLiteral(", ")),
-                       marks.join(QStringLiteral(", ")));
+        (fields.empty()
+             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(CourseDatabase::quoted(m_table))
+             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                   .arg(CourseDatabase::quoted(m_table), names.join(QStringLiteral(", ")),
+                        marks.join(QStringLiteral(", ")))) +
+        m_db->returningSql(m_keyExpression);
     QSqlQuery q(m_db->database());
     if (!q.prepare(sql))
         CourseDatabase::fail(q.lastError());
@@ -637,7 +636,7 @@ void Dataset::post()
             q.bindValue(int(i), m_buffer[size_t(m_fields[size_t(fields[i])].column)]);
         if (!q.exec())
             CourseDatabase::fail(q.lastError());
-        m_buffer[size_t(m_keyColumn)] = q.lastInsertId().toLongLong();
+        m_buffer[size_t(m_keyColumn)] = CourseDatabase::insertedKey(q, m_db->returnsKeys());
         q.finish();
     } else if (m_state == State::Edit) {
         QStringList sets;
@@ -645,15 +644,14 @@ void Dataset::post()
         for (size_t f = 0; f < m_fields.size(); ++f) {
             if (!m_assigned[f])
                 continue;
-            sets.append(CourseDatabase::quoted(m_fields[f].name) + QStringLiteral(" = ?"));
+            sets.append(CourseDatabase::quoted(m_fields[f].name) + QStringLiteral(" = ") +
+                        m_db->parameterSql(m_fields[f].kind));
             values.append(m_buffer[size_t(m_fields[f].column)]);
         }
         if (!sets.isEmpty()) {
             const int row = storageRow(m_current);
             QSqlQuery q(m_db->database());
-            const QString key = m_keyExpression == QLatin1String("rowid")
-                                    ? m_keyExpression
-                                    : CourseDatabase::quoted(m_keyExpression);
+            const QString key = CourseDatabase::keySql(m_keyExpression);
             if (!q.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                                .arg(CourseDatabase::quoted(m_table),
                                     sets.join(QStringLiteral(", ")), key)))
@@ -724,9 +722,7 @@ void Dataset::remove()
     const int row = m_current;
     const int stored = storageRow(row);
     QSqlQuery q(m_db->database());
-    const QString key = m_keyExpression == QLatin1String("rowid")
-                            ? m_keyExpression
-                            : CourseDatabase::quoted(m_keyExpression);
+    const QString key = CourseDatabase::keySql(m_keyExpression);
     if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                        .arg(CourseDatabase::quoted(m_table), key)))
         CourseDatabase::fail(q.lastError());
@@ -806,9 +802,7 @@ bool Dataset::removeAllInView(const std::function<bool(qint64, qint64)>& progres
     QSqlDatabase db = m_db->database();
     if (!db.transaction())
         CourseDatabase::fail(db.lastError());
-    const QString key = m_keyExpression == QLatin1String("rowid")
-                            ? m_keyExpression
-                            : CourseDatabase::quoted(m_keyExpression);
+    const QString key = CourseDatabase::keySql(m_keyExpression);
     QSqlQuery q(db);
     if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 BETWEEN ? AND ?")
                        .arg(CourseDatabase::quoted(m_table), key))) {

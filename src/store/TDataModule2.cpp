@@ -6,7 +6,7 @@
 #include "LkError.h"
 
 TDataModule2::TDataModule2(QObject* parent, const QString& databaseFile)
-    : QObject(parent), ADOConnection1(std::make_unique<CourseDatabase>(databaseFile))
+    : QObject(parent), ADOConnection1(CourseDatabase::forCourse(databaseFile))
 {
     Turok =
         new Dataset(QStringLiteral("Turok"), QStringLiteral("urok"), ADOConnection1.get(), this);

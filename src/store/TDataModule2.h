@@ -16,7 +16,8 @@ class TDataModule2 : public QObject
 {
     Q_OBJECT
 public:
-    // `databaseFile` is resolved against the working directory (the course root).
+    // `databaseFile` is resolved against the working directory (the course root); a server named
+    // by LEKTORIKA_DATABASE takes its place.
     explicit TDataModule2(QObject* parent = nullptr,
                           const QString& databaseFile = QStringLiteral("db1.sqlite"));
     ~TDataModule2() override;
