@@ -4,16 +4,41 @@
 #include "PasswordHash.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
 namespace {
+// How long a post waits for the writes of other copies of the program on the same file.
+constexpr int kSqliteBusyMs = 30000;
+
+// Called while another copy holds the file's write lock. SQLite's own wait sleeps the longer the
+// longer it has waited, so among many writers a copy that has waited long seldom gets its turn
+// and gives up; this one looks often, and more often the longer it has waited.
+int waitForWriteLock(void*, int attempt)
+{
+    thread_local QElapsedTimer waited;
+    if (attempt == 0)
+        waited.start();
+    if (waited.elapsed() >= kSqliteBusyMs)
+        return 0;
+    const int micros = (attempt < 20 ? 4000 : 1000) + int(QRandomGenerator::global()->bounded(500));
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    return 1;
+}
+
 // How long a failed connection to a server stands for the next attempts.
 constexpr qint64 kServerRetryMs = 3000;
-// Copies of the program that find the server's tables missing create them one at a time.
+// The lock under which copies of the program create the server's tables.
 constexpr qint64 kSchemaLockKey = 0x4c656b746f72; // "Lektor"
 
 // The hidden row identity of the tables without a key of their own (urok, pas): SQLite's own
@@ -150,9 +175,14 @@ void CourseDatabase::openSqlite()
     db.setDatabaseName(m_fileName);
     // Other copies of the program may use the same course at the same time: wait for their
     // writes rather than fail at once.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyMs));
     if (!db.open())
         fail(db.lastError());
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        if (sqlite3* native = *static_cast<sqlite3* const*>(handle.constData()))
+            sqlite3_busy_handler(native, waitForWriteLock, nullptr);
+    }
 
     QSqlQuery q(db);
     // Write-ahead logging lets readers and one writer work side by side; every post is
@@ -216,10 +246,22 @@ void CourseDatabase::openServer()
     m_lastFailure = QSqlError();
 
     try {
-        if (serverTablesMissing())
-            createSchema();
+        if (serverTablesMissing()) {
+            // Copies of the program that start together on a new database create the tables
+            // one after the other. The lock is taken before the transaction begins, so that the
+            // transaction sees the tables another copy has just created.
+            exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(kSchemaLockKey));
+            try {
+                createSchema();
+            } catch (...) {
+                QSqlQuery(db).exec(
+                    QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kSchemaLockKey));
+                throw;
+            }
+            exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kSchemaLockKey));
+        }
     } catch (...) {
-        db.close();
+        db.close(); // which drops the lock as well
         throw;
     }
 }
@@ -437,8 +479,6 @@ void CourseDatabase::createSqliteTables()
 void CourseDatabase::createServerTables()
 {
     QSqlQuery q(database());
-    if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey)))
-        fail(q.lastError());
     const auto missing = [&](const char* table) {
         if (!q.exec(QStringLiteral("SELECT to_regclass('%1') IS NULL").arg(QLatin1String(table))) ||
             !q.next())
