@@ -17,6 +17,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QSessionManager>
 
 #include <cstdlib>
 
@@ -88,6 +90,9 @@ void Startup::createAll()
     log().append(QStringLiteral("TDataModule2"));
     DataModule2->load([](const LkError& e) { MessageBoxes::error(e.message()); });
     runGuarded([] { DataModule2->DataModuleCreate(); });
+    // The main window was created before the data module: its lesson title is bound now.
+    if (Form1)
+        Form1->attachDataModule();
 
     Form3 = create<TForm3>("TForm3");
     Form5 = create<TForm5>("TForm5");
@@ -108,12 +113,30 @@ void Startup::destroyAll()
     delete std::exchange(Form6, nullptr);
 }
 
+void Startup::endOfRun()
+{
+    // However the run ends (the opening screen closed, a close addressed to the whole program,
+    // the end of the session), topics added or removed during the run are not lost.
+    if (Form1)
+        Form1->saveTreeIfChanged();
+}
+
+int Startup::execute()
+{
+    createAll();
+    Form6->show();
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp,
+                     [](QSessionManager&) { endOfRun(); });
+#endif
+    const int status = QCoreApplication::exec();
+    endOfRun();
+    destroyAll();
+    return status;
+}
+
 int Startup::run(int& argc, char** argv)
 {
     LkApplication app(argc, argv);
-    createAll();
-    Form6->show();
-    const int status = app.exec();
-    destroyAll();
-    return status;
+    return execute();
 }

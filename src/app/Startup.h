@@ -16,6 +16,11 @@ public:
     static void destroyAll();
     // The whole program: create, show the opening screen, run the loop, destroy.
     static int run(int& argc, char** argv);
+    // The same within an application object that already exists.
+    static int execute();
+    // What every end of the run does before the objects are destroyed: a topic tree changed
+    // during the run is saved.
+    static void endOfRun();
 
     // The names of the objects in the order they were created during this run (for tests).
     static QStringList creationLog();
