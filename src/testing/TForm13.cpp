@@ -31,13 +31,16 @@ void setPixelSize(QWidget* widget, int pixels)
     widget->setFont(font);
 }
 
-// Buttons mark their state by the colour of their caption.
+// Buttons mark their state by the colour of their caption. A disabled button keeps the style's
+// grey, so the numbers beyond the run's questions look disabled.
 void setCaptionColour(QAbstractButton* button, const QColor& colour)
 {
     QPalette palette = button->palette();
-    if (palette.color(QPalette::ButtonText) == colour)
+    if (palette.color(QPalette::Active, QPalette::ButtonText) == colour &&
+        palette.color(QPalette::Inactive, QPalette::ButtonText) == colour)
         return;
-    palette.setColor(QPalette::ButtonText, colour);
+    palette.setColor(QPalette::Active, QPalette::ButtonText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
     button->setPalette(palette);
 }
 

@@ -14,9 +14,12 @@
 #include <QShowEvent>
 
 namespace {
+// MS Sans Serif is not found off Windows; Liberation Sans keeps the texts within the places the
+// layout gives them (the system's default sans face is too wide for the red values).
 void setBoldPixels(QWidget* widget, int pixels)
 {
     QFont font = widget->font();
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     font.setBold(true);
     font.setPixelSize(pixels);
     widget->setFont(font);

@@ -40,7 +40,8 @@ int nameOfCaption(int k)
 
 bool isRed(const QWidget* w)
 {
-    return w->palette().color(QPalette::ButtonText) == Red;
+    return w->palette().color(QPalette::Active, QPalette::ButtonText) == Red &&
+           w->palette().color(QPalette::Inactive, QPalette::ButtonText) == Red;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)
