@@ -141,7 +141,7 @@ bool CourseDatabase::isSqlite() const
 
 QString CourseDatabase::displayName() const
 {
-    return m_engine == Engine::Postgres ? QStringLiteral("the server") : m_fileName;
+    return m_engine == Engine::Postgres ? QStringLiteral("the server database") : m_fileName;
 }
 
 void CourseDatabase::fail(const QSqlError& error)

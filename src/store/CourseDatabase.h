@@ -54,8 +54,8 @@ public:
     QString connectionName() const { return m_connectionName; }
     bool isSqlite() const;
     Engine engine() const { return m_engine; }
-    // Where the data lives, for messages: the file name, or "the server" (the connection string
-    // may hold what nobody should see).
+    // Where the data lives, for messages: the file name, or "the server database" (the
+    // connection string may hold what nobody should see).
     QString displayName() const;
 
     // Columns of `table` in their order; throws the driver's text when the table cannot be read.

@@ -3,13 +3,25 @@
 //   lektorika-course seed <database> <seed.sql>
 //       Creates the course database (when missing) and runs the seed's statements in one
 //       transaction. Passwords the seed gives in clear text are stored as their hashes.
+//
+//   lektorika-course export-to-server [--replace] <db1.sqlite>
+//       Copies the course file's lessons, journal (with its keys) and password into the server
+//       database LEKTORIKA_DATABASE names, creating the tables there when missing.
+//
+//   lektorika-course import-from-server [--replace] <db1.sqlite>
+//       Copies them back from that server into the course file (created when missing).
+//
+//   Either copy is all or nothing, and leaves a target that already holds lessons or journal
+//   records alone unless --replace is given.
 
+#include "store/CourseCopy.h"
 #include "store/CourseDatabase.h"
 #include "store/LkError.h"
 #include "store/PasswordHash.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -98,6 +110,33 @@ int seed(const QString& databaseFile, const QString& seedFile)
                 qPrintable(databaseFile));
     return 0;
 }
+enum class Direction { ToServer, FromServer };
+
+int copyCourse(Direction direction, const QString& file, bool replace)
+{
+    const QString server = CourseDatabase::serverFromEnvironment();
+    if (server.isEmpty())
+        throw LkError(QStringLiteral("LEKTORIKA_DATABASE is not set: it names the server "
+                                     "database, as a libpq connection string"));
+    if (direction == Direction::ToServer && !QFileInfo(file).isFile())
+        throw LkError(QStringLiteral("Cannot open file \"%1\". No such file").arg(file));
+
+    CourseDatabase local(file, QStringLiteral("lk_tool_file"));
+    const auto remote = CourseDatabase::server(server, QStringLiteral("lk_tool_server"));
+    CourseDatabase& from = direction == Direction::ToServer ? local : *remote;
+    CourseDatabase& to = direction == Direction::ToServer ? *remote : local;
+    const CourseCopy::Counts counts =
+        CourseCopy::copy(from, to, replace, [](const QString& table, qint64 done) {
+            std::fprintf(stderr, "%s: %lld records\n", qPrintable(table),
+                         static_cast<long long>(done));
+        });
+    std::printf("%lld lessons, %lld journal records and %lld password records copied %s\n",
+                static_cast<long long>(counts.lessons), static_cast<long long>(counts.journal),
+                static_cast<long long>(counts.passwords),
+                direction == Direction::ToServer ? "to the server database"
+                                                 : qPrintable(QStringLiteral("into ") + file));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,10 +146,23 @@ int main(int argc, char** argv)
     try {
         if (args.size() == 3 && args[0] == QLatin1String("seed"))
             return seed(args[1], args[2]);
+        if (!args.isEmpty() && (args[0] == QLatin1String("export-to-server") ||
+                                args[0] == QLatin1String("import-from-server"))) {
+            const Direction direction = args[0] == QLatin1String("export-to-server")
+                                            ? Direction::ToServer
+                                            : Direction::FromServer;
+            if (args.size() == 2 && !args[1].startsWith(QLatin1String("--")))
+                return copyCourse(direction, args[1], false);
+            if (args.size() == 3 && args[1] == QLatin1String("--replace"))
+                return copyCourse(direction, args[2], true);
+        }
     } catch (const LkError& e) {
         std::fprintf(stderr, "lektorika-course: %s\n", qPrintable(e.message()));
         return 1;
     }
-    std::fprintf(stderr, "usage: lektorika-course seed <database> <seed.sql>\n");
+    std::fprintf(stderr, "usage: lektorika-course seed <database> <seed.sql>\n"
+                         "       lektorika-course export-to-server [--replace] <db1.sqlite>\n"
+                         "       lektorika-course import-from-server [--replace] <db1.sqlite>\n"
+                         "The server database is the one LEKTORIKA_DATABASE names.\n");
     return 2;
 }
