@@ -7,6 +7,7 @@
 #include "store/Dataset.h"
 #include "store/TDataModule2.h"
 #include "testing/TForm5.h"
+#include "viewer/TForm1.h"
 
 #include <QDate>
 #include <QLabel>
@@ -44,10 +45,11 @@ void setCaptionColour(QAbstractButton* button, const QColor& colour)
     button->setPalette(palette);
 }
 
-// The course root, held by the main window.
+// The course root, held by the main window; a test window without one (tried out on its own)
+// takes the working directory, as the main window does at start-up.
 QString courseRoot()
 {
-    return CoursePath::currentRoot();
+    return Form1 != nullptr ? Form1->courseRoot() : CoursePath::currentRoot();
 }
 
 } // namespace

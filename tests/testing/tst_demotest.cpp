@@ -11,7 +11,9 @@
 #include "store/TDataModule2.h"
 #include "testing/TForm13.h"
 #include "testing/TForm5.h"
+#include "viewer/TForm1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
@@ -22,6 +24,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QWebEngineView>
 
 namespace {
@@ -89,9 +92,17 @@ private slots:
         MessageBoxes::takeShown();
         child<QLineEdit>(Form6, "Edit1")->setText(QStringLiteral("Смирнова Анна"));
         child<QLineEdit>(Form6, "Edit2")->setText(QStringLiteral("ПИ-11"));
+        // The topic chosen in the main window's tree, then its test command.
         const QString lesson = QStringLiteral("Единицы измерения информации");
-        QVERIFY(DataModule2->Turok->locate("urok", lesson));
-        Form13->show();
+        const auto topics =
+            Form1->treeView()->findItems(lesson, Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(topics.size(), 1);
+        Form1->treeView()->setCurrentItem(topics.first());
+        QCOMPARE(DataModule2->Turok->value("urok").toString(), lesson);
+        QAction* testCommand = Form1->menuItem("nn5");
+        QVERIFY(testCommand->isEnabled());
+        testCommand->trigger();
+        QTRY_VERIFY(Form13->isVisible());
 
         // Start: ten questions in the demo's key, so ten number buttons.
         child<QPushButton>(Form13, "BitBtn41")->click();
