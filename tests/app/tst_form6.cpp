@@ -3,14 +3,34 @@
 #include "Globals.h"
 #include "MessageBoxes.h"
 #include "TForm6.h"
+#include "viewer/TForm1.h"
 
 #include <QApplication>
 #include <QBitmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+// Calls back when its widget is about to be shown.
+class ShowSpy : public QObject
+{
+public:
+    explicit ShowSpy(std::function<void()> onShow) : m_onShow(std::move(onShow)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_onShow();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onShow;
+};
+} // namespace
 
 class TstForm6 : public QObject
 {
@@ -24,6 +44,7 @@ private slots:
     void focusAndTyping();
     void entry_data();
     void entry();
+    void handOverShowsTheMainWindowFirst();
     void secondClickChangesNothing();
     void otherButtonsDoNotEnter();
     void drag_data();
@@ -189,6 +210,35 @@ void TstForm6::entry()
     QVERIFY(!timer2->isActive());
     // Hidden, not closed: the texts stay readable.
     QVERIFY(m_form->isHidden());
+}
+
+void TstForm6::handOverShowsTheMainWindowFirst()
+{
+    TForm1 main;
+    Form1 = &main;
+    const auto forget = qScopeGuard([] { Form1 = nullptr; });
+    int openingVisibleAtShow = -1;
+    ShowSpy spy([&] { openingVisibleAtShow = m_form->isVisible(); });
+    main.installEventFilter(&spy);
+
+    child<QTimer>("Timer1")->stop();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    for (int i = 0; i < 25; ++i)
+        m_form->Timer1Timer();
+    QTest::mouseClick(child<QLabel>("Image2"), Qt::LeftButton);
+    child<QTimer>("Timer2")->stop();
+    for (int i = 0; i < 21; ++i)
+        m_form->Timer2Timer();
+    QVERIFY(main.isHidden());
+    QVERIFY(m_form->isVisible());
+    m_form->Timer2Timer();
+    // The main window opens maximised while the opening screen is still up; then it hides.
+    QVERIFY(main.isVisible());
+    QVERIFY(main.windowState() & Qt::WindowMaximized);
+    QCOMPARE(openingVisibleAtShow, 1);
+    QVERIFY(m_form->isHidden());
+    QCOMPARE(m_form->fadeValue(), 30);
 }
 
 void TstForm6::secondClickChangesNothing()
