@@ -169,6 +169,12 @@ QImage decodeRle(const Header& h, QByteArrayView bits)
     if (h.bitCount != (four ? 4 : 8))
         fail(QStringLiteral("the bitmap's compression does not match its %1 bits per pixel")
                  .arg(h.bitCount));
+    // Runs of at most 255 pixels per two bytes, and skips: no real bitmap covers more than
+    // a thousand pixels per byte of its data, so larger sizes are damage.
+    if (h.width * h.height > qMax<qint64>(qint64(1) << 20, qint64(bits.size()) * 1024))
+        fail(QStringLiteral("the compressed bitmap's size %1 x %2 does not match its data")
+                 .arg(h.width)
+                 .arg(h.height));
     const int w = int(h.width), height = int(h.height);
     QImage image(w, height, QImage::Format_ARGB32);
     if (image.isNull())

@@ -23,15 +23,15 @@ enum : quint32 {
 enum { OPAQUE = 2, WINDING = 2, GM_COMPATIBLE = 1, HALFTONE = 4 };
 enum { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 
-// Drawing further out than this (in the painter's units) is taken for garbage and skipped:
-// no real picture reaches it, and the rasteriser slows down on such coordinates.
+// Drawing further out than this (in device pixels) is taken for garbage and skipped: no real
+// picture reaches it, and the rasteriser slows down on such coordinates.
 constexpr double CoordinateLimit = 1e7;
 // A cosmetic dash pattern is dropped for lines longer than this, in the painter's units.
 constexpr double DashedLengthLimit = 2e5;
 constexpr int MaxSavedStates = 4096;
 // Wider pens are drawn this wide (device units); QPen refuses much wider ones.
-constexpr double MaxPenWidth = 1e5;
-constexpr size_t MaxObjects = 65536;
+constexpr double MaxPenWidth = 3e4;
+constexpr quint32 MaxObjects = 65536;
 
 bool isFinite(double v)
 {
@@ -191,6 +191,11 @@ MetafileCanvas::MetafileCanvas(QPainter* painter, const QTransform& deviceToPain
     if (!m_painter)
         return;
     m_painter->save();
+    // Shapes reaching far beyond the paint device are garbage: curves that large cost time
+    // and memory to flatten, and no real picture has them.
+    const QPaintDevice* device = m_painter->device();
+    const int extent = device ? qMax(device->width(), device->height()) : 0;
+    m_limit = extent > 0 ? qBound(4096.0, 64.0 * extent, CoordinateLimit) : CoordinateLimit;
     m_base = deviceToPainter * m_painter->transform();
     m_painter->setTransform(m_base);
     if (m_painter->hasClipping()) {
@@ -213,38 +218,33 @@ MetafileCanvas::~MetafileCanvas()
 
 void MetafileCanvas::setObjectTableSize(int size)
 {
-    m_objects.assign(size_t(qBound(0, size, int(MaxObjects))), std::nullopt);
+    // The table grows as objects come; the size a file declares is only a hint.
+    m_objects.clear();
+    m_objects.reserve(size_t(qBound(0, size, 1024)));
     m_firstFree = 0;
 }
 
 void MetafileCanvas::addObject(const GdiObject& object)
 {
-    size_t i = m_firstFree;
-    while (i < m_objects.size() && m_objects[i])
+    quint32 i = m_firstFree;
+    while (m_objects.count(i))
         ++i;
-    if (i == m_objects.size()) {
-        if (m_objects.size() >= MaxObjects)
-            return; // the table is full: the object is not created, as GDI would fail
-        m_objects.emplace_back();
-    }
-    m_objects[i] = object;
+    if (i >= MaxObjects)
+        return; // the table is full: the object is not created, as GDI would fail
+    m_objects.emplace(i, object);
     m_firstFree = i + 1;
 }
 
 void MetafileCanvas::setObject(quint32 index, const GdiObject& object)
 {
-    if (index >= MaxObjects)
-        return;
-    if (index >= m_objects.size())
-        m_objects.resize(index + 1);
-    m_objects[index] = object;
+    if (index < MaxObjects)
+        m_objects.insert_or_assign(index, object);
 }
 
 const GdiObject* MetafileCanvas::object(quint32 index) const
 {
-    if (index < m_objects.size() && m_objects[index])
-        return &*m_objects[index];
-    return nullptr;
+    const auto it = m_objects.find(index);
+    return it == m_objects.end() ? nullptr : &it->second;
 }
 
 void MetafileCanvas::selectObject(quint32 index)
@@ -272,10 +272,8 @@ void MetafileCanvas::selectObject(quint32 index)
 
 void MetafileCanvas::deleteObject(quint32 index)
 {
-    if (index < m_objects.size()) {
-        m_objects[index].reset();
-        m_firstFree = qMin(m_firstFree, size_t(index));
-    }
+    if (m_objects.erase(index))
+        m_firstFree = qMin(m_firstFree, index);
 }
 
 void MetafileCanvas::selectStockObject(int index)
@@ -520,8 +518,8 @@ bool MetafileCanvas::acceptable(const QRectF& deviceBounds) const
 {
     const QRectF r = m_base.mapRect(deviceBounds);
     return isFinite(r.left()) && isFinite(r.top()) && isFinite(r.right()) && isFinite(r.bottom()) &&
-           std::abs(r.left()) < CoordinateLimit && std::abs(r.right()) < CoordinateLimit &&
-           std::abs(r.top()) < CoordinateLimit && std::abs(r.bottom()) < CoordinateLimit;
+           std::abs(r.left()) < m_limit && std::abs(r.right()) < m_limit &&
+           std::abs(r.top()) < m_limit && std::abs(r.bottom()) < m_limit;
 }
 
 bool MetafileCanvas::applyRop2()
@@ -987,12 +985,19 @@ void MetafileCanvas::frameRegion(const QPainterPath& logical, const GdiBrush& br
     const QPainterPath device = m.map(logical);
     if (!acceptable(device.controlPointRect()))
         return;
-    // The frame lies inside the region: the region less the region shrunk by the stroke.
-    const double w = qBound(0.0, std::abs(stroke.width()) * deviceScale(m), 1e4);
-    QPainterPathStroker stroker;
-    stroker.setWidth(qMax(2 * w, 1e-3));
-    stroker.setJoinStyle(Qt::MiterJoin);
-    fillDevicePath(stroker.createStroke(device).intersected(device), brush);
+    // The frame lies inside the region: a line twice as wide along its outline, clipped to it.
+    const QRectF bounds = device.boundingRect();
+    const double w = qBound(0.0, std::abs(stroke.width()) * deviceScale(m),
+                            qMax(bounds.width(), bounds.height()));
+    QColor color = brush.color;
+    if (brush.style == GdiBrush::Null)
+        return;
+    m_painter->setClipPath(device, Qt::IntersectClip);
+    QPen pen(color);
+    pen.setWidthF(qMin(2 * w, MaxPenWidth));
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter->strokePath(device, pen);
+    applyClip();
 }
 
 void MetafileCanvas::invertRegion(const QPainterPath& logical)
@@ -1067,7 +1072,7 @@ void MetafileCanvas::text(const Text& t)
 
     double em = s.font.height == 0 ? 16 * pixelUnit : std::abs(double(s.font.height)) * heightUnit;
     const double toPainter = deviceScale(m_base);
-    if (!isFinite(em) || em <= 0 || em * toPainter > 1e5 || !isFinite(refDevice) ||
+    if (!isFinite(em) || em <= 0 || em * toPainter > m_limit / 8 || !isFinite(refDevice) ||
         !acceptable(QRectF(refDevice, QSizeF(em, em))))
         return;
 

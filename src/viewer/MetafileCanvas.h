@@ -9,6 +9,7 @@
 #include <QPolygonF>
 #include <QTransform>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -191,14 +192,15 @@ private:
     QPainter* m_painter;
     QTransform m_base; // device units to the painter's coordinates
     QSizeF m_pxPerMm;
+    double m_limit = 1e7; // how far from the origin drawing may reach, in device pixels
     const MetafileTextObserver* m_observer;
     bool m_hasBaseClip = false;
     QPainterPath m_baseClip;
 
     State m_state;
     std::vector<State> m_saved;
-    std::vector<std::optional<GdiObject>> m_objects;
-    size_t m_firstFree = 0;
+    std::unordered_map<quint32, GdiObject> m_objects;
+    quint32 m_firstFree = 0;
 
     bool m_pathOpen = false;
     QPainterPath m_path; // device units

@@ -80,7 +80,7 @@ void TestMetafileFuzz::corruptedFilesNeverCrash()
         feed(file.left(qsizetype(random.bounded(quint32(file.size())))), name, tally);
 
     // A few bytes overwritten with random values, extreme values or zeros.
-    const int corruptions = 600;
+    const int corruptions = 500;
     for (int i = 0; i < corruptions; ++i) {
         QByteArray bytes = file;
         const int changes = 1 + int(random.bounded(8u));

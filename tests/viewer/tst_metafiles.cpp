@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QtTest>
+#include <cstring>
 
 namespace {
 
@@ -149,6 +150,7 @@ private slots:
     void wmfClipAndSaveRestore();
     void wmfPensBrushesAndRasterOps();
     void wmfArcsAndObjectSlots();
+    void wmfBlitRecords();
     void emfMappings_data();
     void emfMappings();
     void emfTextAndPaths();
@@ -504,6 +506,35 @@ void TestMetafiles::wmfArcsAndObjectSlots()
     CHECK_PIXEL(image, 300, 50, qRgb(255, 255, 255));
 }
 
+void TestMetafiles::wmfBlitRecords()
+{
+    const QByteArray dib = DibWriter::write(SampleMetafiles::quarters(), DibWriter::Format::Rgb24);
+    WmfWriter w(QRect(0, 0, 400, 100), 96);
+    w.setWindowExt(400, 100);
+    // DIBBitBlt: a 4 x 4 bitmap copied one to one, then only its lower right pixel.
+    w.record(0x0940, {0x0020, 0x00CC, 0, 0, 4, 4, 0, 0}, dib);
+    w.record(0x0940, {0x0020, 0x00CC, 3, 3, 1, 1, 10, 10}, dib);
+    // DIBStretchBlt: the upper left quarter (top-left origin) stretched to 80 x 80.
+    w.record(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 80, 80, 10, 20}, dib);
+    // PatBlt with the selected brush, and the forms without a bitmap.
+    w.selectObject(w.createBrush(0, Blue));
+    w.patBlt(QRect(120, 10, 80, 80), 0x00F00021);                 // PATCOPY
+    w.record(0x0940, {0x0042, 0x0000, 0, 0, 0, 80, 80, 10, 220}); // BLACKNESS
+    w.patBlt(QRect(220, 50, 80, 40), 0x00550009);                 // DSTINVERT: black to white
+    w.patBlt(QRect(320, 10, 80, 80), 0x00F00021);
+    w.record(0x0B41, {0x0062, 0x00FF, 0, 0, 0, 0, 0, 40, 80, 10, 320}); // WHITENESS
+    const QImage image = render(w.finish(), "blits.wmf", QSize(400, 100));
+    CHECK_PIXEL(image, 0, 0, qRgb(255, 0, 0));
+    CHECK_PIXEL(image, 3, 3, qRgb(255, 255, 0));
+    CHECK_PIXEL(image, 10, 10, qRgb(255, 255, 0));
+    CHECK_PIXEL(image, 60, 50, qRgb(255, 0, 0));
+    CHECK_PIXEL(image, 160, 50, Blue);
+    CHECK_PIXEL(image, 260, 30, qRgb(0, 0, 0));
+    CHECK_PIXEL(image, 260, 70, qRgb(255, 255, 255));
+    CHECK_PIXEL(image, 360, 30, qRgb(255, 255, 255));
+    CHECK_PIXEL(image, 360, 70, Blue);
+}
+
 void TestMetafiles::emfMappings_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -629,6 +660,32 @@ void TestMetafiles::emfBitmapsAndStockObjects()
     w.stretchDIBits(QRect(0, 0, 100, 100), QRect(0, 0, 4, 4), dib24, DibWriter::infoSize(dib24));
     const QByteArray dib8 = DibWriter::write(quarters, DibWriter::Format::Indexed8);
     w.stretchDIBits(QRect(100, 0, 100, 100), QRect(0, 0, 4, 4), dib8, DibWriter::infoSize(dib8));
+    // EMR_BITBLT and EMR_STRETCHBLT: the source rectangle counts from the top-left.
+    auto blt = [&](quint32 type, QRect dest, QRect source) {
+        QByteArray p(16, '\0');
+        auto put = [&p](qint32 v) {
+            p.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+            p.append(char((v >> 16) & 0xff)).append(char((v >> 24) & 0xff));
+        };
+        put(dest.x()), put(dest.y()), put(dest.width()), put(dest.height());
+        put(0x00CC0020);
+        put(source.x()), put(source.y());
+        const float identity[6] = {1, 0, 0, 1, 0, 0};
+        for (float f : identity) {
+            qint32 bits;
+            std::memcpy(&bits, &f, 4);
+            put(bits);
+        }
+        put(0), put(0); // background, DIB_RGB_COLORS
+        const qint32 fixed = type == 76 ? 100 : 108;
+        const qint32 info = qint32(DibWriter::infoSize(dib24));
+        put(fixed), put(info), put(fixed + info), put(qint32(dib24.size()) - info);
+        if (type == 77)
+            put(source.width()), put(source.height());
+        w.record(type, p + dib24);
+    };
+    blt(76, QRect(0, 120, 4, 4), QRect(0, 0, 4, 4));
+    blt(77, QRect(100, 100, 40, 40), QRect(0, 0, 2, 2));
     w.selectStockObject(4); // BLACK_BRUSH
     w.selectStockObject(8); // NULL_PEN
     w.rectangle(QRect(220, 20, 60, 60));
@@ -642,6 +699,10 @@ void TestMetafiles::emfBitmapsAndStockObjects()
         CHECK_PIXEL(image, left + 25, 75, qRgb(0, 0, 255));
         CHECK_PIXEL(image, left + 75, 75, qRgb(255, 255, 0));
     }
+    CHECK_PIXEL(image, 0, 120, qRgb(255, 0, 0));
+    CHECK_PIXEL(image, 3, 123, qRgb(255, 255, 0));
+    CHECK_PIXEL(image, 120, 120, qRgb(255, 0, 0));
+    CHECK_PIXEL(image, 145, 120, qRgb(255, 255, 255));
     CHECK_PIXEL(image, 250, 50, qRgb(0, 0, 0));
     CHECK_PIXEL(image, 330, 50, qRgb(255, 255, 255));
     CHECK_PIXEL(image, 300, 50, qRgb(0, 0, 0));
