@@ -1,6 +1,7 @@
 #include "FileDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QPixmap>
@@ -68,6 +69,40 @@ QString FileDialogs::openFile(QWidget* parent, const Request& request)
                                                        Qt::SmoothTransformation));
             });
     }
+
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString FileDialogs::saveFile(QWidget* parent, const Request& request)
+{
+    Recorder& r = recorder();
+    if (r.recording) {
+        Request recorded = request;
+        recorded.save = true;
+        r.requests.append(recorded);
+        return r.answers.isEmpty() ? QString() : r.answers.takeFirst();
+    }
+
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QFileInfo start(request.startFolder);
+    if (start.isDir() || request.startFolder.isEmpty()) {
+        dialog.setDirectory(request.startFolder);
+    } else {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+    const QStringList filters = toQtFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    const QString pattern =
+        request.filter.section(QLatin1Char('|'), 1, 1).section(QLatin1Char(';'), 0, 0);
+    if (pattern.startsWith(QLatin1String("*.")) && pattern.indexOf(QLatin1Char('*'), 1) < 0)
+        dialog.setDefaultSuffix(pattern.mid(2));
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -294,6 +295,14 @@ const JournalReport::Shaped& JournalReport::shaped(int index, const QString& tex
     }
     layout.endLayout();
     result.runs = layout.glyphRuns();
+    // Whole micrometres are finer than any device shows, and keep the numbers a PDF page
+    // stream carries for every glyph short.
+    for (QGlyphRun& run : result.runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions)
+            p = QPointF(std::round(p.x()), std::round(p.y()));
+        run.setPositions(positions);
+    }
     return *cache.insert(text, result);
 }
 

@@ -6,10 +6,13 @@
 
 #include <QStringList>
 
-std::shared_ptr<JournalSnapshot> JournalView::snapshot(Dataset& jurnal)
+void JournalView::startWalk(Dataset& jurnal)
 {
     jurnal.first();
+}
 
+std::shared_ptr<JournalSnapshot> JournalView::snapshot(Dataset& jurnal)
+{
     static const QStringList names = {QStringLiteral("fio"), QStringLiteral("gruppa"),
                                       QStringLiteral("urok"), QStringLiteral("ocenka"),
                                       QStringLiteral("data")};

@@ -10,11 +10,13 @@ class JournalSnapshot;
 class JournalView
 {
 public:
-    // The view's values at this moment. Going to the first record first posts a pending edit
-    // of the current record (and drops an unmodified one), as a walk over the view does.
+    // The view's values at this moment, as the grid shows them (a pending edit included).
+    // The current record does not move.
     static std::shared_ptr<JournalSnapshot> snapshot(Dataset& jurnal);
 
-    // The report walks the view from its first record to its end, which leaves the current
-    // record on the last one; this moves it there.
+    // The report walks the view from its first record to its end. Going to the first record
+    // posts a pending edit of the current record (and drops an unmodified one); the walk
+    // leaves the current record on the last one.
+    static void startWalk(Dataset& jurnal);
     static void endWalk(Dataset& jurnal);
 };

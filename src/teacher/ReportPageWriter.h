@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPainter>
 
 class JournalReport;
@@ -13,6 +14,8 @@ class ReportPageWriter
 public:
     // first and last: zero-based, inclusive.
     ReportPageWriter(const JournalReport& report, QPagedPaintDevice* device, int first, int last);
+    // The pages in this order (zero-based), repeats allowed (copies).
+    ReportPageWriter(const JournalReport& report, QPagedPaintDevice* device, QList<int> pages);
     ~ReportPageWriter();
 
     ReportPageWriter(const ReportPageWriter&) = delete;
@@ -25,17 +28,16 @@ public:
     // Ends painting; false when the device reported a failure.
     bool finish();
 
-    int total() const { return m_last - m_first + 1; }
-    int written() const { return m_next - m_first; }
-    bool atEnd() const { return m_next > m_last; }
+    int total() const { return int(m_pages.size()); }
+    int written() const { return m_next; }
+    bool atEnd() const { return m_next >= m_pages.size(); }
 
 private:
     const JournalReport& m_report;
     QPagedPaintDevice* m_device;
     QPainter m_painter;
-    int m_first;
-    int m_last;
-    int m_next;
+    QList<int> m_pages;
+    int m_next = 0;
     QPointF m_origin;
     qreal m_dpiX = 0;
     qreal m_dpiY = 0;

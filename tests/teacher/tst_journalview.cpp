@@ -1,3 +1,4 @@
+#include "teacher/DatasetJournal.h"
 #include "teacher/JournalReport.h"
 #include "teacher/JournalSnapshot.h"
 #include "teacher/JournalText.h"
@@ -103,6 +104,12 @@ private slots:
         for (int i = 0; i < 4; ++i)
             add(QStringLiteral("Ученик %1").arg(i), QStringLiteral("Г"), QStringLiteral("Т"), i);
         jurnal().first();
+        jurnal().next();
+        QCOMPARE(jurnal().currentRow(), 1);
+        // Taking the values alone does not move the current record.
+        JournalView::snapshot(jurnal());
+        QCOMPARE(jurnal().currentRow(), 1);
+        JournalView::startWalk(jurnal());
         QCOMPARE(jurnal().currentRow(), 0);
         JournalView::snapshot(jurnal());
         JournalView::endWalk(jurnal());
@@ -119,6 +126,12 @@ private slots:
         jurnal().edit();
         jurnal().setValue(QStringLiteral("fio"), QStringLiteral("Петрова"));
 
+        // The values as the grid shows them, the pending edit included...
+        QCOMPARE(JournalView::snapshot(jurnal())->row(1).fio, QStringLiteral("Петрова"));
+        QCOMPARE(jurnal().state(), Dataset::State::Edit);
+
+        // ...and the report's walk posts it.
+        JournalView::startWalk(jurnal());
         const auto rows = JournalView::snapshot(jurnal());
         QCOMPARE(jurnal().state(), Dataset::State::Browse);
         QCOMPARE(rows->row(1).fio, QStringLiteral("Петрова"));
@@ -132,8 +145,66 @@ private slots:
         QCOMPARE(jurnal().value(QStringLiteral("fio")).toString(), QStringLiteral("Петрова"));
     }
 
+    void liveViewReadsRowsAsAskedAndKeepsItsMoment_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("delete") << 0;
+        QTest::newRow("insert") << 1;
+        QTest::newRow("edit") << 2;
+        QTest::newRow("filter") << 3;
+        QTest::newRow("read again") << 4;
+        QTest::newRow("close") << 5;
+    }
+
+    void liveViewReadsRowsAsAskedAndKeepsItsMoment()
+    {
+        QFETCH(int, change);
+        for (int i = 0; i < 6; ++i)
+            add(QStringLiteral("Ученик %1").arg(i), QStringLiteral("Г%1").arg(i % 2),
+                QStringLiteral("Т"), i);
+        DatasetJournal view(jurnal());
+        QCOMPARE(view.count(), 6);
+        QCOMPARE(view.row(2).fio, QStringLiteral("Ученик 2"));
+        QCOMPARE(view.row(5).ocenka, QStringLiteral("5"));
+        // Moving the current record changes nothing in the view.
+        jurnal().first();
+        jurnal().next();
+        QVERIFY(!view.isDetached());
+
+        switch (change) {
+        case 0:
+            jurnal().moveTo(2);
+            jurnal().remove();
+            break;
+        case 1:
+            add(QStringLiteral("Новый"), QStringLiteral("Г"), QStringLiteral("Т"), 99);
+            break;
+        case 2:
+            jurnal().moveTo(2);
+            jurnal().edit();
+            jurnal().setValue(QStringLiteral("fio"), QStringLiteral("Исправлено"));
+            jurnal().post();
+            break;
+        case 3:
+            jurnal().setFilterText(QStringLiteral("gruppa='Г1'"));
+            jurnal().setFiltered(true);
+            break;
+        case 4:
+            jurnal().refresh();
+            break;
+        case 5:
+            jurnal().close();
+            break;
+        }
+        QVERIFY(view.isDetached());
+        QCOMPARE(view.count(), 6);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(view.row(i).fio, QStringLiteral("Ученик %1").arg(i));
+    }
+
     void emptyView()
     {
+        JournalView::startWalk(jurnal());
         const auto rows = JournalView::snapshot(jurnal());
         QCOMPARE(rows->count(), 0);
         JournalView::endWalk(jurnal());
