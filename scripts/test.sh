@@ -6,6 +6,14 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 jobs=$(nproc)
+
+# A throwaway PostgreSQL server for the store's server tests (they skip without LK_TEST_PG);
+# both test runs below use it, and it is stopped and removed on exit.
+pgdir=$(mktemp -d /tmp/lk-pg.XXXXXX)
+trap 'bash scripts/pg-cluster.sh stop "$pgdir"' EXIT
+LK_TEST_PG=$(bash scripts/pg-cluster.sh start "$pgdir")
+export LK_TEST_PG
+
 # Rebuilds after the first are quick when ccache is there.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
