@@ -1044,8 +1044,13 @@ void MetafileCanvas::gradientTriangle(const QPolygonF& triangle, const QColor& c
 
 // ---- text ----
 
-void MetafileCanvas::text(const Text& t)
+void MetafileCanvas::text(const Text& record)
 {
+    // Some programs count the terminating NUL as part of the string.
+    Text t = record;
+    while (!t.text.isEmpty() && t.text.back() == QChar(0))
+        t.text.chop(1);
+
     const QTransform m = pageToDevice();
     if (!m_painter || !usable(m))
         return;

@@ -133,7 +133,7 @@ public:
     void gradientRect(const QRectF& r, const QColor& from, const QColor& to, bool vertical);
     void gradientTriangle(const QPolygonF& triangle, const QColor& color);
 
-    void text(const Text& t);
+    void text(const Text& record);
     void blit(const Blit& b);
 
     // Clipping. Rectangles are logical; regions given to selectClipRegion are in device units.

@@ -333,7 +333,7 @@ void TestMetafiles::wmfTextAlignment()
     w.selectObject(w.createFont(-40, QStringLiteral("Arial"), RUSSIAN_CHARSET));
     const QByteArray word = WmfWriter::encode(QStringLiteral("Шина"), "windows-1251");
     w.setTextAlign(TA_CENTER | TA_BASELINE);
-    w.textOut(200, 100, word);
+    w.textOut(200, 100, word + '\0'); // with its terminating NUL counted
     w.setTextAlign(TA_RIGHT | TA_BOTTOM);
     w.textOut(380, 200, word);
     w.setTextAlign(TA_UPDATECP);
