@@ -8,7 +8,10 @@
 #include "TForm6.h"
 #include "store/DateValue.h"
 #include "teacher/TopicTree.h"
+#include "viewer/ImageView.h"
+#include "viewer/MediaDevice.h"
 #include "viewer/TForm1.h"
+#include "viewer/TForm3.h"
 
 #include <QAction>
 #include <QApplication>
@@ -247,6 +250,13 @@ private slots:
             QCOMPARE(enabledItems(), QStringLiteral("nn1 N8"));
             QCOMPARE(Form1->lastNavigated(),
                      course.dir.filePath(QStringLiteral("lessons/intro.mht")));
+            // The narration on the real media device: opened and left stopped, the mark set.
+            QAction* sound = Form1->menuItem(QStringLiteral("N8"));
+            sound->trigger();
+            QCOMPARE(MessageBoxes::takeShown().size(), 0);
+            QVERIFY(sound->isChecked());
+            QVERIFY(Form1->mediaPlayer1()->isOpen());
+
             click(QStringLiteral("Единицы измерения информации"));
             QCOMPARE(enabledItems(), QStringLiteral("nn1 nn5"));
             QCOMPARE(Form1->lastNavigated(),
@@ -255,6 +265,12 @@ private slots:
             QCOMPARE(enabledItems(), QStringLiteral("nn1 nn2 nn3"));
             QCOMPARE(Form1->findChild<QLabel*>(QStringLiteral("DBText1"))->text(),
                      QStringLiteral("Устройство компьютера"));
+            // Its scheme is a Windows metafile, shown in the picture window.
+            Form1->menuItem(QStringLiteral("nn2"))->trigger();
+            QCOMPARE(MessageBoxes::takeShown().size(), 0);
+            QVERIFY(Form3->isVisible());
+            QVERIFY(Form3->image()->picture().isMetafile());
+            Form3->close();
             click(QStringLiteral("Двоичная система счисления"));
             QCOMPARE(enabledItems(), QStringLiteral("nn1 nn4 nn5"));
             QCOMPARE(Form1->courseRoot(), root);

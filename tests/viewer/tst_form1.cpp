@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWebEnginePage>
@@ -80,6 +81,19 @@ class TestForm1 : public QObject
         return texts;
     }
 
+    static QVariant evaluate(QWebEngineView* view, const QString& script)
+    {
+        QVariant result;
+        bool done = false;
+        view->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            return QVariant(QStringLiteral("<no answer>"));
+        return result;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -94,6 +108,12 @@ private slots:
         course.write(QStringLiteral("lessons/intro.htm"), ViewerCourse::page("Введение"));
         course.write(QStringLiteral("lessons/arch.mht"),
                      MhtSamples::wordArchive(QStringLiteral("Устройство компьютера")));
+        // A page of Russian Windows that declares no charset.
+        QStringEncoder cp1251("windows-1251");
+        course.write(QStringLiteral("lessons/cp1251.htm"),
+                     cp1251.encode(QStringLiteral("<html><head><title>Кодировка страницы</title>"
+                                                  "</head><body><p>Съешь же ещё этих мягких "
+                                                  "французских булок</p></body></html>")));
         course.write(QStringLiteral("pictures/scheme.bmp"), ViewerCourse::bitmap(100, 50, Qt::red));
         course.write(QStringLiteral("pictures/bad.xyz"), "not a picture");
         course.write(QStringLiteral("tests/t1/1.htm"), ViewerCourse::page("Вопрос 1"));
@@ -120,6 +140,7 @@ private slots:
             {QStringLiteral("Папка"), {{"htm", "lessons"}}},
             {QStringLiteral("Видео"), {{"htm", "lessons\\intro.htm"}, {"avi", "video\\v.avi"}}},
             {QStringLiteral("Картинка"), {{"jpg", "pictures\\bad.xyz"}, {"exe", "programs\\run"}}},
+            {QStringLiteral("Кодировка"), {{"htm", "lessons\\cp1251.htm"}}},
         });
         course.writeOutline({
             QStringLiteral("Введение"),
@@ -130,6 +151,7 @@ private slots:
             QStringLiteral("\tПапка"),
             QStringLiteral("\tВидео"),
             QStringLiteral("\tКартинка"),
+            QStringLiteral("\tКодировка"),
             QStringLiteral("Нет такого урока"),
         });
 
@@ -401,17 +423,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 30000);
         QVERIFY(loaded.last().at(0).toBool());
 
-        auto evaluate = [view](const QString& script) {
-            QVariant result;
-            bool done = false;
-            view->page()->runJavaScript(script, [&](const QVariant& v) {
-                result = v;
-                done = true;
-            });
-            if (!QTest::qWaitFor([&] { return done; }, 10000))
-                return QVariant(QStringLiteral("<no answer>"));
-            return result;
-        };
+        auto evaluate = [view](const QString& script) { return TestForm1::evaluate(view, script); };
         QCOMPARE(evaluate(QStringLiteral("document.title")).toString(),
                  QStringLiteral("Устройство компьютера"));
         QTRY_COMPARE_WITH_TIMEOUT(
@@ -420,6 +432,19 @@ private slots:
                 .toInt(),
             3, 10000);
         QCOMPARE(evaluate(QStringLiteral("document.images[0].naturalWidth")).toInt(), 8);
+    }
+
+    void windows1251Page()
+    {
+        QWebEngineView* view = Form1->webBrowser();
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        select(QStringLiteral("Кодировка"));
+        QCOMPARE(Form1->lastNavigated(), course.local(QStringLiteral("lessons/cp1251.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 30000);
+        QCOMPARE(evaluate(view, QStringLiteral("document.title")).toString(),
+                 QStringLiteral("Кодировка страницы"));
+        QCOMPARE(evaluate(view, QStringLiteral("document.body.innerText")).toString().trimmed(),
+                 QStringLiteral("Съешь же ещё этих мягких французских булок"));
     }
 
     void collapseAndExpand()
