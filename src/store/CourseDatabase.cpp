@@ -36,6 +36,8 @@ int waitForWriteLock(void*, int attempt)
     return 1;
 }
 
+// The connection timeout of a server, unless one is set in libpq's own ways.
+constexpr int kServerConnectTimeoutS = 5;
 // How long a failed connection to a server stands for the next attempts.
 constexpr qint64 kServerRetryMs = 3000;
 // The lock under which copies of the program create the server's tables.
@@ -229,13 +231,14 @@ void CourseDatabase::openServer()
         throw LkError(QStringLiteral("The PostgreSQL database driver is not available"),
                       LkErrorKind::Database);
 
-    // Later keywords win, so the user's own string overrides these defaults. An unreachable
-    // server must not hold start-up for the minutes a TCP connect may take.
-    QString defaults = QStringLiteral("fallback_application_name=lektorika ");
-    if (!m_connectionString.contains(QLatin1String("connect_timeout")) &&
-        qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT"))
-        defaults += QStringLiteral("connect_timeout=5 ");
-    db.setConnectOptions(defaults + m_connectionString);
+    // An unreachable server must not hold start-up for the minutes a TCP connect may take.
+    // libpq reads the environment only for what neither the string nor a service file gives,
+    // so both still override this default.
+    if (qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT"))
+        qputenv("PGCONNECT_TIMEOUT", QByteArray::number(kServerConnectTimeoutS));
+    // Later keywords win: the user's string overrides this one.
+    db.setConnectOptions(QStringLiteral("fallback_application_name=lektorika ") +
+                         m_connectionString);
     if (!db.open()) {
         const QSqlError error = db.lastError();
         m_lastFailure = QSqlError(withoutSecrets(error.driverText()),

@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -697,6 +699,43 @@ private slots:
         QVERIFY2(error.contains(part), qPrintable(error));
         QVERIFY2(!error.contains(QStringLiteral("s3cr3t")), qPrintable(error));
         QVERIFY(!db->isOpen());
+    }
+
+    // A server that takes the connection but never answers: start-up waits for it once, not once
+    // for every table, and goes on with the tables closed.
+    void unansweringServerIsAskedOnceAtStartUp()
+    {
+        m_module.reset();
+        QTcpServer silent; // never accepts: the system completes the connections and holds them
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QByteArray server = qgetenv("LEKTORIKA_DATABASE");
+        const auto restore = qScopeGuard([&] {
+            if (m_server)
+                qputenv("LEKTORIKA_DATABASE", server);
+            else
+                qunsetenv("LEKTORIKA_DATABASE");
+        });
+        qputenv("LEKTORIKA_DATABASE", QStringLiteral("host=127.0.0.1 port=%1 dbname=course "
+                                                     "connect_timeout=1 sslmode=disable")
+                                          .arg(silent.serverPort())
+                                          .toUtf8());
+        m_module = std::make_unique<TDataModule2>(nullptr, dbFile());
+        QStringList reports;
+        m_module->load([&](const LkError& e) { reports.append(e.message()); });
+        QCOMPARE(reports.size(), 4);
+        QVERIFY2(reports.first().contains(QStringLiteral("timeout")), qPrintable(reports.first()));
+        QVERIFY(!errorOf([&] { m_module->DataModuleCreate(); }).isEmpty());
+        QVERIFY(!urok().isActive());
+        QVERIFY(!jurnal().isActive());
+
+        int connections = 0;
+        while (silent.waitForNewConnection(100)) {
+            while (QTcpSocket* socket = silent.nextPendingConnection()) {
+                ++connections;
+                delete socket;
+            }
+        }
+        QCOMPARE(connections, 1);
     }
 
     void gridModelFollowsTheDataset()
