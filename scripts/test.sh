@@ -10,7 +10,7 @@ jobs=$(nproc)
 # A throwaway PostgreSQL server for the store's server tests (they skip without LK_TEST_PG);
 # both test runs below use it, and it is stopped and removed on exit.
 pgdir=$(mktemp -d /tmp/lk-pg.XXXXXX)
-trap 'bash scripts/pg-cluster.sh stop "$pgdir"' EXIT
+trap "bash '$PWD/scripts/pg-cluster.sh' stop '$pgdir'" EXIT
 LK_TEST_PG=$(bash scripts/pg-cluster.sh start "$pgdir")
 export LK_TEST_PG
 
