@@ -21,10 +21,6 @@ ReportPageView::ReportPageView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setObjectName(QStringLiteral("pageView"));
     m_cache.setMaxCost(CacheKilobytes);
-    viewport()->setAutoFillBackground(true);
-    QPalette desk = viewport()->palette();
-    desk.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    viewport()->setPalette(desk);
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
@@ -197,9 +193,10 @@ const QImage* ReportPageView::pageImage(int page)
 
 void ReportPageView::paintEvent(QPaintEvent* event)
 {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), QColor(0x80, 0x80, 0x80)); // the desk
     if (!m_report)
         return;
-    QPainter painter(viewport());
     const QSize page = pageSize().toSize();
     const int scrollX = horizontalScrollBar()->value();
     const int scrollY = verticalScrollBar()->value();

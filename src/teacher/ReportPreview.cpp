@@ -84,6 +84,11 @@ ReportPreview::~ReportPreview()
     delete m_job;
 }
 
+ReportJob* ReportPreview::job() const
+{
+    return m_job;
+}
+
 void ReportPreview::buildToolBar()
 {
     QToolBar* bar = addToolBar(QStringLiteral("Просмотр"));

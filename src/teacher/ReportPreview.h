@@ -26,7 +26,7 @@ public:
     const JournalReport& report() const { return *m_report; }
     ReportPageView* pageView() const { return m_view; }
     // The output under way (PDF, print run, CSV), if any.
-    ReportJob* job() const { return m_job; }
+    ReportJob* job() const;
 
     // The printer as the print dialog first offers it: A4 portrait with the report's margins,
     // one copy, all pages, automatic paper source, no duplex.
