@@ -81,12 +81,12 @@ Picture PictureLoader::load(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         throw LkError(QStringLiteral("Cannot open file \"%1\". %2")
                           .arg(QDir::toNativeSeparators(path), file.errorString()),
-                      LkErrorKind::FileOpen);
+                      LkErrorKind::Graphic);
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw LkError(QStringLiteral("Cannot read file \"%1\". %2")
                           .arg(QDir::toNativeSeparators(path), file.errorString()),
-                      LkErrorKind::InOut);
+                      LkErrorKind::Graphic);
     return fromData(data, path);
 }
 

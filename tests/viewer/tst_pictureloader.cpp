@@ -208,7 +208,7 @@ void TestPictureLoader::missingFile()
         PictureLoader::load(path);
         QFAIL("a missing file was loaded");
     } catch (const LkError& e) {
-        QCOMPARE(e.kind(), LkErrorKind::FileOpen);
+        QCOMPARE(e.kind(), LkErrorKind::Graphic);
         QVERIFY2(
             e.message().startsWith(
                 QStringLiteral("Cannot open file \"%1\". ").arg(QDir::toNativeSeparators(path))),
