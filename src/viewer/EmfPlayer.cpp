@@ -501,10 +501,10 @@ void EmfPlayer::setUpGeometry()
     if (f.right() > f.left() && f.bottom() > f.top()) {
         // The frame, in hundredths of a millimetre, on the reference device.
         const QRectF frame(f.left() * m_pxPerMm.width() / 100, f.top() * m_pxPerMm.height() / 100,
-                           double(f.right() - f.left()) * m_pxPerMm.width() / 100,
-                           double(f.bottom() - f.top()) * m_pxPerMm.height() / 100);
-        const QSizeF natural(double(f.right() - f.left()) * 96 / 2540,
-                             double(f.bottom() - f.top()) * 96 / 2540);
+                           (double(f.right()) - f.left()) * m_pxPerMm.width() / 100,
+                           (double(f.bottom()) - f.top()) * m_pxPerMm.height() / 100);
+        const QSizeF natural((double(f.right()) - f.left()) * 96 / 2540,
+                             (double(f.bottom()) - f.top()) * 96 / 2540);
         setGeometry(frame, natural);
         return;
     }

@@ -1089,9 +1089,9 @@ void MetafileCanvas::text(const Text& record)
         k = em / (fm.ascent() + fm.descent()); // a positive height is the cell height
     double stretch = 1;
     if (s.font.width != 0 && fm.averageCharWidth() > 0)
-        stretch =
-            qBound(0.05, std::abs(s.font.width) * widthUnit / (fm.averageCharWidth() * k), 20.0);
-    double angle = -s.font.escapement / 10.0;
+        stretch = qBound(
+            0.05, std::abs(double(s.font.width)) * widthUnit / (fm.averageCharWidth() * k), 20.0);
+    double angle = -double(s.font.escapement) / 10.0;
     if (!s.world.isIdentity())
         angle += qRadiansToDegrees(std::atan2(s.world.m12(), s.world.m11()));
 
