@@ -56,8 +56,7 @@ TForm4::TForm4(QWidget* parent)
     setFixedSize(777, 601);
 
     // The lesson's file boxes and its grid are grey; the journal's grid is white.
-    for (DBEdit* edit : {ui->DBEdit1, ui->DBEdit2, ui->DBEdit3, ui->DBEdit4, ui->DBEdit5,
-                         ui->DBEdit6, ui->DBEdit7})
+    for (DBEdit* edit : fileBoxes())
         edit->setPalette(withButtonFaceBase(edit->palette()));
     ui->DBGrid5->setPalette(withButtonFaceBase(ui->DBGrid5->palette()));
 
@@ -90,6 +89,12 @@ TForm4::TForm4(QWidget* parent)
 
 TForm4::~TForm4() = default;
 
+std::array<DBEdit*, 7> TForm4::fileBoxes() const
+{
+    return {ui->DBEdit1, ui->DBEdit2, ui->DBEdit3, ui->DBEdit4,
+            ui->DBEdit5, ui->DBEdit6, ui->DBEdit7};
+}
+
 void TForm4::bindData()
 {
     if (m_bound || !DataModule2)
@@ -100,10 +105,9 @@ void TForm4::bindData()
     m_editor = std::make_unique<LessonEditor>(*lessons->dataset(), Form1->topicTree());
 
     ui->DBText1->setDataSource(lessons, QStringLiteral("urok"));
-    DBEdit* edits[7] = {ui->DBEdit1, ui->DBEdit2, ui->DBEdit3, ui->DBEdit4,
-                        ui->DBEdit5, ui->DBEdit6, ui->DBEdit7};
+    const auto edits = fileBoxes();
     for (int row = 0; row < 7; ++row)
-        edits[row]->setDataSource(lessons, QLatin1String(FileRows[row].field));
+        edits[size_t(row)]->setDataSource(lessons, QLatin1String(FileRows[row].field));
     ui->DBNavigator4->setDataSource(lessons);
     ui->DBGrid5->setDataSource(lessons,
                                {{QStringLiteral("urok"), QStringLiteral("Тема урока"), true, {}},

@@ -2,9 +2,11 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 
+class DBEdit;
 class LessonEditor;
 namespace Ui {
 class TForm4;
@@ -47,6 +49,8 @@ protected:
 
 private:
     QString courseRoot() const;
+    // The bound boxes of the seven file rows, DBEdit1 … DBEdit7.
+    std::array<DBEdit*, 7> fileBoxes() const;
     // Runs a long piece of work with a progress dialog; while it runs no other handler of this
     // window starts. False when the work was cancelled or another one is running.
     bool runLong(const QString& label,

@@ -12,7 +12,6 @@
 #include "app/Startup.h"
 #include "store/DateValue.h"
 #include "store/PasswordHash.h"
-#include "teacher/ReportJob.h"
 #include "teacher/ReportPreview.h"
 #include "teacher/TForm4.h"
 #include "teacher/TForm7.h"
