@@ -137,6 +137,10 @@ int Startup::execute()
 
 int Startup::run(int& argc, char** argv)
 {
+    // MIDI and the older Windows formats play through GStreamer; Qt may otherwise pick a media
+    // backend that has no MIDI synthesiser.
+    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
     LkApplication app(argc, argv);
     return execute();
 }
