@@ -22,6 +22,8 @@ ReportPageView::ReportPageView(QWidget* parent) : QAbstractScrollArea(parent)
     setObjectName(QStringLiteral("pageView"));
     m_cache.setMaxCost(CacheKilobytes);
     setFocusPolicy(Qt::StrongFocus);
+    // Always there, so fitting the page to the width cannot make it come and go.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
 }
@@ -51,11 +53,7 @@ qreal ReportPageView::fitFactor(ZoomMode mode) const
 {
     const qreal paperWidth = PaperWidthMm / 25.4 * screenDpi();
     const qreal paperHeight = PaperHeightMm / 25.4 * screenDpi();
-    // The vertical scroll bar is there whenever pages do not fit, so leave room for it.
-    const qreal width =
-        viewport()->width() -
-        (verticalScrollBar()->isVisible() ? 0 : verticalScrollBar()->sizeHint().width());
-    qreal factor = (width - 2 * Gap) / paperWidth;
+    qreal factor = (viewport()->width() - 2 * Gap) / paperWidth;
     if (mode == ZoomMode::FitPage)
         factor = std::min(factor, (viewport()->height() - 2 * Gap) / paperHeight);
     return std::clamp(factor, MinZoom, MaxZoom);

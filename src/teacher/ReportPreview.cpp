@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -96,9 +97,9 @@ void ReportPreview::buildToolBar()
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 
-    const auto add = [&](const char* name, const QString& text, QStyle::StandardPixmap icon,
+    const auto add = [&](const char* name, const QString& text, const char* icon,
                          const QKeySequence& key, void (ReportPreview::*handler)()) {
-        QAction* action = bar->addAction(style()->standardIcon(icon), text);
+        QAction* action = bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), text);
         action->setObjectName(QString::fromLatin1(name));
         if (!key.isEmpty())
             action->setShortcut(key);
@@ -167,11 +168,11 @@ void ReportPreview::buildToolBar()
     bar->addSeparator();
 
     m_outputActions = {
-        add("print", QStringLiteral("Печать..."), QStyle::SP_FileDialogDetailedView,
-            QKeySequence::Print, &ReportPreview::print),
-        add("savePdf", QStringLiteral("Сохранить в PDF..."), QStyle::SP_DialogSaveButton,
-            QKeySequence::Save, &ReportPreview::savePdf),
-        add("exportCsv", QStringLiteral("Экспорт в CSV..."), QStyle::SP_FileIcon, {},
+        add("print", QStringLiteral("Печать"), "document-print", QKeySequence::Print,
+            &ReportPreview::print),
+        add("savePdf", QStringLiteral("Сохранить в PDF"), "document-save-as", QKeySequence::Save,
+            &ReportPreview::savePdf),
+        add("exportCsv", QStringLiteral("Экспорт в CSV"), "x-office-spreadsheet", {},
             &ReportPreview::exportCsv),
     };
     bar->addSeparator();
