@@ -17,6 +17,8 @@ export LK_TEST_PG
 # Rebuilds after the first are quick when ccache is there.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths relative to the checkout, so another clone of the same sources hits the same cache.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLK_SANITIZE=ON -DLK_WITH_GUI=OFF "${launcher[@]}" >/dev/null
 cmake --build build-asan --target lk_logic_tests -j "$jobs"
