@@ -260,7 +260,7 @@ QString JournalReport::fitted(int element, const QString& text) const
         result = lines.join(QLatin1Char('\n'));
     }
 
-    if (cache.size() > 20000)
+    if (cache.size() > 5000)
         cache.clear();
     cache.insert(text, result);
     return result;
@@ -272,7 +272,7 @@ const JournalReport::Shaped& JournalReport::shaped(int index, const QString& tex
     const auto found = cache.constFind(text);
     if (found != cache.cend())
         return found.value();
-    if (cache.size() > 20000)
+    if (cache.size() > 5000)
         cache.clear();
 
     // Shaped once, with the glyph positions relative to the box's top-left corner, each
