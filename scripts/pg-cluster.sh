@@ -46,7 +46,8 @@ start)
             >/dev/null 2>&1; then
             as_owner "$bin/createdb" -h "$dir" -p "$port" -U lk lk_test
             echo "$port" >"$dir/port"
-            echo "host=127.0.0.1 port=$port user=lk dbname=lk_test"
+            # A generous connection timeout: a loaded test machine may be slow to accept.
+            echo "host=127.0.0.1 port=$port user=lk dbname=lk_test connect_timeout=30"
             exit 0
         fi
     done

@@ -141,6 +141,10 @@ int Startup::run(int& argc, char** argv)
     // backend that has no MIDI synthesiser.
     if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    // Without TZ the C library looks at /etc/localtime again for every local date it converts;
+    // naming the file once lets it keep the zone (journal views convert many dates).
+    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
     LkApplication app(argc, argv);
     return execute();
 }

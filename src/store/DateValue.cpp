@@ -1,6 +1,7 @@
 #include "DateValue.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -58,6 +59,24 @@ QString DateValue::display(const QDateTime& dateTime)
     const QLocale locale = QLocale::system();
     QString text = locale.toString(dateTime.date(), QLocale::ShortFormat);
     if (dateTime.time() != QTime(0, 0))
-        text += QLatin1Char(' ') + locale.toString(dateTime.time(), QLocale::LongFormat);
+        text += QLatin1Char(' ') + longTime(dateTime.time());
     return text;
+}
+
+QString DateValue::longTimeFormat()
+{
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
+    format.replace(zone, QStringLiteral(" "));
+    return format.trimmed();
+}
+
+QString DateValue::shortDate(const QDate& date)
+{
+    return QLocale::system().toString(date, QLocale::ShortFormat);
+}
+
+QString DateValue::longTime(const QTime& time)
+{
+    return QLocale::system().toString(time, longTimeFormat());
 }

@@ -14,4 +14,11 @@ QDateTime today();
 QVariant toDays(const QVariant& value);
 // The text a grid or report shows: the short date, and the time only when there is one.
 QString display(const QDateTime& dateTime);
+// The user's long time format without the time zone that the locale data of some systems
+// append; the clocks and the journal show times in it.
+QString longTimeFormat();
+// Today's date in the user's short date format and the time in the long time format, as the
+// status bar clocks show them.
+QString shortDate(const QDate& date);
+QString longTime(const QTime& time);
 } // namespace DateValue

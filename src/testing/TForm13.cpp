@@ -1,4 +1,6 @@
 #include "TForm13.h"
+
+#include "store/DateValue.h"
 #include "ui_TForm13.h"
 
 #include "app/Globals.h"
@@ -176,9 +178,8 @@ void TForm13::BitBtn42Click()
 
 void TForm13::Timer1Timer()
 {
-    const QLocale locale = QLocale::system();
-    m_statusPanels[0]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    m_statusPanels[1]->setText(locale.toString(QTime::currentTime(), QLocale::LongFormat));
+    m_statusPanels[0]->setText(DateValue::shortDate(QDate::currentDate()));
+    m_statusPanels[1]->setText(DateValue::longTime(QTime::currentTime()));
 }
 
 QAbstractButton* TForm13::numberButton(int k) const

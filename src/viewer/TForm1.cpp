@@ -31,7 +31,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTime>
 #include <QTimer>
@@ -71,16 +70,6 @@ void showWindow(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-// The user's long time format as the clock shows it: without a time zone, which the locale
-// data of some systems append.
-QString longTimeFormat()
-{
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
-    format.replace(zone, QStringLiteral(" "));
-    return format.trimmed();
 }
 
 QIcon topicIcon(int selectedImage)
@@ -287,9 +276,8 @@ void TForm1::FormClose()
 
 void TForm1::Timer1Timer()
 {
-    const QLocale locale = QLocale::system();
-    m_panels[0]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    m_panels[1]->setText(locale.toString(QTime::currentTime(), longTimeFormat()));
+    m_panels[0]->setText(DateValue::shortDate(QDate::currentDate()));
+    m_panels[1]->setText(DateValue::longTime(QTime::currentTime()));
 }
 
 void TForm1::TreeView1Change(QTreeWidgetItem* node)

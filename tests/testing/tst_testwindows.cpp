@@ -327,7 +327,7 @@ private slots:
         QStringList recent;
         const QTime now = QTime::currentTime();
         for (int s = -3; s <= 1; ++s)
-            recent << locale.toString(now.addSecs(s), QLocale::LongFormat);
+            recent << locale.toString(now.addSecs(s), DateValue::longTimeFormat());
         QVERIFY2(recent.contains(Form13->statusPanelText(1)),
                  qPrintable(Form13->statusPanelText(1) + " / " + recent.join(", ")));
         QVERIFY(Form13->statusPanelText(2).isEmpty());
