@@ -4,6 +4,7 @@
 #include "teacher/JournalText.h"
 #include "teacher/ReportPageWriter.h"
 
+#include "store/DateValue.h"
 #include <QBuffer>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+
 #include <QTest>
 
 #include <cmath>
@@ -407,7 +409,7 @@ private slots:
         QTest::newRow("date with time")
             << 2 << QVariant(QDateTime(day, QTime(14, 30, 5)))
             << locale.toString(day, QLocale::ShortFormat) + QLatin1Char(' ') +
-                   locale.toString(QTime(14, 30, 5), QLocale::LongFormat);
+                   locale.toString(QTime(14, 30, 5), DateValue::longTimeFormat());
         QTest::newRow("null date") << 2 << QVariant() << "";
         QTest::newRow("unreadable date") << 2 << QVariant(QStringLiteral("вчера")) << "";
     }
