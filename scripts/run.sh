@@ -17,6 +17,7 @@ course=${LK_COURSE_DIR:-$HOME/lektorika-demo}
 if [ ! -e "$course/db1.sqlite" ]; then
     mkdir -p "$course"
     cp -r demo/. "$course/"
+    rm -rf "$course/src" # the generators of the demo's files, not part of the course
     ./build/src/store/lektorika-course seed "$course/db1.sqlite" "$course/seed.sql"
     # The course's companion program, built above, takes the place of its stand-in script.
     cp build/demo/src/lektorika-demo-calc "$course/programs/calc"

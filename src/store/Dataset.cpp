@@ -122,17 +122,17 @@ void Dataset::open()
         for (const ColumnInfo& c : columns)
             fields.push_back({c.name, c.kind, 0, 0});
     } else {
-        for (const FieldSpec& spec : m_specs) {
+        for (const FieldSpec& fixed : m_specs) {
             const auto found =
                 std::find_if(columns.begin(), columns.end(), [&](const ColumnInfo& c) {
-                    return c.name.compare(spec.name, Qt::CaseInsensitive) == 0;
+                    return c.name.compare(fixed.name, Qt::CaseInsensitive) == 0;
                 });
             if (found == columns.end())
-                fail(QStringLiteral("Field '%1' not found").arg(spec.name));
-            if (!fieldKindFits(spec.kind, found->kind))
+                fail(QStringLiteral("Field '%1' not found").arg(fixed.name));
+            if (!fieldKindFits(fixed.kind, found->kind))
                 fail(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
-                         .arg(spec.name, fieldKindName(spec.kind), fieldKindName(found->kind)));
-            fields.push_back({found->name, found->kind, spec.size, 0});
+                         .arg(fixed.name, fieldKindName(fixed.kind), fieldKindName(found->kind)));
+            fields.push_back({found->name, found->kind, fixed.size, 0});
         }
     }
 
