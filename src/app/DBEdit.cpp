@@ -14,15 +14,10 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent)
 
 void DBEdit::setDataSource(DataSource* source, const QString& field)
 {
-    if (m_dataset)
-        disconnect(m_dataset, nullptr, this, nullptr);
-    m_dataset = source ? source->dataset() : nullptr;
+    Dataset* dataset = source ? source->dataset() : nullptr;
+    DataSource::follow(m_dataset.data(), dataset, this, &DBEdit::showValue);
+    m_dataset = dataset;
     m_field = field;
-    if (m_dataset) {
-        for (auto signal : {&Dataset::recordChanged, &Dataset::currentChanged,
-                            &Dataset::stateChanged, &Dataset::reset})
-            connect(m_dataset, signal, this, &DBEdit::showValue);
-    }
     showValue();
 }
 

@@ -17,15 +17,10 @@ QString DBText::displayText(const QVariant& value)
 
 void DBText::setDataSource(DataSource* source, const QString& field)
 {
-    if (m_dataset)
-        disconnect(m_dataset, nullptr, this, nullptr);
-    m_dataset = source ? source->dataset() : nullptr;
+    Dataset* dataset = source ? source->dataset() : nullptr;
+    DataSource::follow(m_dataset.data(), dataset, this, &DBText::showValue);
+    m_dataset = dataset;
     m_field = field;
-    if (m_dataset) {
-        for (auto signal : {&Dataset::recordChanged, &Dataset::currentChanged,
-                            &Dataset::stateChanged, &Dataset::reset})
-            connect(m_dataset, signal, this, &DBText::showValue);
-    }
     showValue();
 }
 
